@@ -1,0 +1,7 @@
+#include "cmdline/settings.h"
+
+SettingsRecord Settings;
+
+void resetSettings() {
+  Settings = SettingsRecord();
+}

@@ -1,0 +1,108 @@
+#include "expr/term_search.h"
+
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+bool isLetter(unsigned char c) {
+  return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
+}
+
+unsigned char folded(unsigned char c) {
+  return (c >= 'a' && c <= 'z') ? c - 32 : c;
+}
+
+// How often a byte is met in source code and prose, roughly, on a scale of 0 to 255; letters
+// count once for both cases. Used only to choose which bytes of a term to scan for.
+unsigned char commonness(unsigned char c) {
+  static const char kLetters[] = "etaoinsrlcdhupmfgybwvkxjqz";  // most common first
+  if (isLetter(c)) {
+    const char* at = std::strchr(kLetters, c | 0x20);
+    return static_cast<unsigned char>(250 - (at - kLetters) * 7);
+  }
+  if (c == ' ') return 255;
+  if (c == '\n' || c == '\t') return 200;
+  if (c >= '0' && c <= '9') return c <= '2' ? 175 : 150;
+  static const char kCommonMarks[] = "_(),;.=*/-\"#<>{}";
+  if (c != 0 && std::strchr(kCommonMarks, c) != nullptr) return 160;
+  if (c >= 33 && c < 127) return 90;
+  return 20;
+}
+
+bool matchesAt(const TermSearcher& s, const char* at) {
+  const unsigned char* a = reinterpret_cast<const unsigned char*>(at);
+  const unsigned char* t = reinterpret_cast<const unsigned char*>(s.term.data());
+  if (!s.ignoreCase) return std::memcmp(a, t, s.term.size()) == 0;
+  for (std::size_t i = 0; i < s.term.size(); ++i) {
+    if (a[i] != t[i] && folded(a[i]) != folded(t[i])) return false;
+  }
+  return true;
+}
+
+bool anchorsAt(const TermSearcher& s, const unsigned char* start) {
+  return (start[s.anchor1] | s.fold1) == s.byte1 && (start[s.anchor2] | s.fold2) == s.byte2;
+}
+
+}  // namespace
+
+TermSearcher prepareTerm(std::string_view term, bool ignoreCase) {
+  TermSearcher s;
+  s.term = term;
+  s.ignoreCase = ignoreCase;
+  if (term.empty()) return s;
+  auto cost = [&](std::size_t i) { return commonness(static_cast<unsigned char>(term[i])); };
+  for (std::size_t i = 1; i < term.size(); ++i) {
+    if (cost(i) < cost(s.anchor1)) s.anchor1 = i;
+  }
+  s.anchor2 = s.anchor1;
+  for (std::size_t i = 0; i < term.size(); ++i) {
+    if (i == s.anchor1) continue;
+    if (s.anchor2 == s.anchor1 || cost(i) < cost(s.anchor2)) s.anchor2 = i;
+  }
+  auto setUp = [&](std::size_t at, unsigned char& byte, unsigned char& fold) {
+    unsigned char c = static_cast<unsigned char>(term[at]);
+    fold = ignoreCase && isLetter(c) ? 0x20 : 0;
+    byte = c | fold;
+  };
+  setUp(s.anchor1, s.byte1, s.fold1);
+  setUp(s.anchor2, s.byte2, s.fold2);
+  return s;
+}
+
+long long searchTerm(const TermSearcher& s, std::string_view text) {
+  const std::size_t length = s.term.size();
+  if (length == 0) return s.ignoreCase ? -1 : 0;
+  if (length > text.size()) return -1;
+  const unsigned char* base = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t last = text.size() - length;  // the last possible start
+  std::size_t start = 0;
+#if defined(__SSE2__)
+  const __m128i want1 = _mm_set1_epi8(static_cast<char>(s.byte1));
+  const __m128i want2 = _mm_set1_epi8(static_cast<char>(s.byte2));
+  const __m128i fold1 = _mm_set1_epi8(static_cast<char>(s.fold1));
+  const __m128i fold2 = _mm_set1_epi8(static_cast<char>(s.fold2));
+  // Sixteen starts at a time; every load stays inside the text, since start + 15 <= last.
+  for (; start + 15 <= last; start += 16) {
+    __m128i at1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + start + s.anchor1));
+    __m128i at2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + start + s.anchor2));
+    __m128i hit = _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(at1, fold1), want1),
+                                _mm_cmpeq_epi8(_mm_or_si128(at2, fold2), want2));
+    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
+    while (mask != 0) {
+      unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
+      if (matchesAt(s, text.data() + start + bit)) return static_cast<long long>(start + bit);
+      mask &= mask - 1;
+    }
+  }
+#endif
+  for (; start <= last; ++start) {
+    if (anchorsAt(s, base + start) && matchesAt(s, text.data() + start)) {
+      return static_cast<long long>(start);
+    }
+  }
+  return -1;
+}

@@ -1,0 +1,25 @@
+// Fast search for one term in a text, with or without ASCII case folding.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+/// A term prepared for repeated searches: it scans for two of the term's rarest bytes sixteen
+/// positions at a time and verifies each place where both stand.
+struct TermSearcher {
+  std::string_view term;    ///< The term searched for.
+  bool ignoreCase = true;   ///< Fold a-z onto A-Z when comparing.
+  std::size_t anchor1 = 0;  ///< Offset in the term of the rarest byte.
+  std::size_t anchor2 = 0;  ///< Offset of the second rarest byte (anchor1 for a 1-byte term).
+  unsigned char byte1 = 0;  ///< The byte at anchor1, lower-cased when folding and a letter.
+  unsigned char byte2 = 0;  ///< The byte at anchor2, likewise.
+  unsigned char fold1 = 0;  ///< 0x20 when byte1 is a letter that is folded, else 0.
+  unsigned char fold2 = 0;  ///< Likewise for byte2.
+};
+
+/// Prepares `term` for searching under the given case rule.
+TermSearcher prepareTerm(std::string_view term, bool ignoreCase);
+
+/// The offset of the leftmost occurrence of the searcher's term that lies wholly inside `text`,
+/// or -1. An empty term is found at 0 without folding and never with it.
+long long searchTerm(const TermSearcher& searcher, std::string_view text);

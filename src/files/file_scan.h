@@ -1,0 +1,21 @@
+// Scanning one file: extension skip, open, binary test, reading, and the walk over its lines.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+/// The full path of the file being scanned, as messages and the file header show it.
+extern std::string CurrentPath;
+
+/// Set once the current file's header has been written.
+extern bool HeaderShown;
+
+/// True when the binary test judges `lines`, the elements read so far, to be binary.
+bool looksBinary(const std::vector<std::string_view>& lines);
+
+/// Walks `LineList`, hands every line on which the expression holds to the hit display.
+void scanLines();
+
+/// Scans the file at `path` (relative to the current directory unless absolute).
+void skern(const std::string& path);

@@ -1,0 +1,72 @@
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "platform/directory_search.h"
+#include "platform/wildcard.h"
+
+namespace {
+
+// Closes a directory stream on every way out of the listing.
+struct DirCloser {
+  DIR* dir;
+  ~DirCloser() {
+    if (dir) closedir(dir);
+  }
+};
+
+// Fills in the kind of `entry` from the listing's type where it gives one, else from stat()
+// with links followed. A dangling link and anything that is neither a regular file nor a
+// directory counts as a system entry.
+void classify(DirectoryEntry& entry, const std::string& path, unsigned char type) {
+  if (type == DT_REG) return;
+  if (type == DT_DIR) {
+    entry.directory = true;
+    return;
+  }
+  if (type != DT_LNK && type != DT_UNKNOWN) {
+    entry.system = true;
+    return;
+  }
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) {
+    entry.system = true;
+  } else if (S_ISDIR(info.st_mode)) {
+    entry.directory = true;
+  } else if (!S_ISREG(info.st_mode)) {
+    entry.system = true;
+  }
+}
+
+}  // namespace
+
+std::vector<DirectoryEntry> listDirectory(const std::string& pattern) {
+  std::vector<DirectoryEntry> entries;
+  std::size_t slash = pattern.rfind('/');
+  std::string directory = slash == std::string::npos ? "" : pattern.substr(0, slash + 1);
+  std::string namePattern = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
+  DirCloser closer{opendir(directory.empty() ? "." : directory.c_str())};
+  if (closer.dir == nullptr) return entries;
+  while (dirent* found = readdir(closer.dir)) {
+    std::string_view name = found->d_name;
+    if (!wildcardMatch(namePattern, name)) continue;
+    DirectoryEntry entry;
+    entry.name = found->d_name;
+    entry.hidden = name[0] == '.';
+    classify(entry, directory + entry.name, found->d_type);
+    entries.push_back(std::move(entry));
+  }
+  std::sort(entries.begin(), entries.end(), [](const DirectoryEntry& a, const DirectoryEntry& b) {
+    return foldedNameLess(a.name, b.name);
+  });
+  return entries;
+}
+
+bool directoryIdentity(const std::string& path, DirectoryIdentity& identity) {
+  struct stat info;
+  if (stat(path.empty() ? "." : path.c_str(), &info) != 0) return false;
+  identity.device = static_cast<std::uint64_t>(info.st_dev);
+  identity.inode = static_cast<std::uint64_t>(info.st_ino);
+  return true;
+}

@@ -1,0 +1,31 @@
+// Reading a searched file's bytes, read-only and without locking it.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+/// A growing byte buffer that is reused from file to file and never cleared on growth.
+struct ByteBuffer {
+  std::unique_ptr<char[]> data;  ///< The bytes; `capacity` of them are allocated.
+  std::size_t capacity = 0;      ///< Allocated bytes.
+  std::size_t size = 0;          ///< Bytes in use.
+};
+
+/// Makes room for at least `needed` bytes in `buffer`, keeping the bytes in use.
+void reserveBytes(ByteBuffer& buffer, std::size_t needed);
+
+/// A file opened for reading.
+struct OpenFile {
+  long long handle = -1;  ///< The host's handle, -1 while nothing is open.
+};
+
+/// Opens an existing file for reading only, without creating, locking or changing it.
+bool openForReading(const std::string& path, OpenFile& file);
+
+/// Replaces the bytes of `buffer` with every byte of `file`, up to its end or the first read
+/// error.
+void readAllBytes(OpenFile& file, ByteBuffer& buffer);
+
+/// Closes `file`; nothing happens when it is not open.
+void closeFile(OpenFile& file);

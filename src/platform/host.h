@@ -1,0 +1,20 @@
+// The small facts in which the hosts differ.
+#pragma once
+
+#include <cstdio>
+#include <string_view>
+
+/// The separator that joins a directory and a name ('\\' on Windows, '/' on POSIX).
+char pathSeparator();
+
+/// True for every character that separates path components when a pattern is split.
+bool isPathSeparator(char c);
+
+/// The length of a drive prefix ("C:") at the start of `path`; 0 on hosts without drives.
+std::size_t drivePrefixLength(std::string_view path);
+
+/// True where an argument beginning with '/' switches the option lead-in to '/'.
+bool slashIsOptionLeadIn();
+
+/// True when `stream` is connected to a terminal or console.
+bool isTerminal(FILE* stream);

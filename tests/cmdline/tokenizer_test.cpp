@@ -1,0 +1,84 @@
+#include "cmdline/tokenizer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> split(const char* text) {
+  resetCommandLine();
+  splitCommandText(text, "skern");
+  std::vector<std::string> arguments;
+  for (int i = 1; i < argCount; ++i) arguments.emplace_back(argTable[i]);
+  return arguments;
+}
+
+struct Row {
+  const char* raw;
+  std::vector<std::string> arguments;
+};
+
+TEST(SplitCommandText, QuoteRules) {
+  const Row rows[] = {
+      {"skern a \"b c\" d", {"a", "b c", "d"}},
+      {"skern ab\"cd", {"ab", "cd"}},
+      {"skern \"ab\"cd", {"ab", "cd"}},
+      {"skern \"\"ab", {"\"ab"}},
+      {"skern a\"\"b", {"a\"b"}},
+      {"skern \"a\"\"b c\"", {"a\"b c"}},
+      {"skern \"\"\"ab c\"", {"\"ab c"}},
+      {"skern ab\"\"\" x", {"ab\"", "x"}},
+      {"skern \"\" x", {"\"", "x"}},
+      {"skern -p\"C:\\Program Files\"", {"-p", "C:\\Program", "Files"}},
+      {"skern \"-pC:\\Program Files\"", {"-pC:\\Program Files"}},
+      {"skern x \"", {"x", ""}},
+      {"skern a\tb", {"a", "b"}},
+      {"skern \x01\x02 a\x01z", {"a\x01z"}},
+      {"skern a\nb", {"a", "b"}},
+      {"skern a \n b", {"a"}},
+      {"skern \"a\nb\"", {"a\nb"}},
+      {"skern \"Mac\\|Life\"", {"Mac\\|Life"}},
+      {"skern \"unclosed text", {"unclosed text"}},
+      {"skern \xe9t\xe9", {"\xe9t\xe9"}},
+  };
+  for (const Row& row : rows) EXPECT_EQ(split(row.raw), row.arguments) << row.raw;
+}
+
+TEST(SplitCommandText, ProgramNameReplacesFirstToken) {
+  resetCommandLine();
+  splitCommandText("\"C:\\odd path\\skern.exe\" x", "real-name");
+  ASSERT_EQ(argCount, 2);
+  EXPECT_STREQ(argTable[0], "real-name");
+  EXPECT_STREQ(argTable[1], "x");
+  EXPECT_EQ(argTable[2], nullptr);
+}
+
+TEST(SplitCommandText, EmptyLineKeepsProgramName) {
+  resetCommandLine();
+  splitCommandText("", "skern");
+  EXPECT_EQ(argCount, 0);
+  EXPECT_STREQ(argTable[0], "skern");
+}
+
+TEST(SplitCommandText, NoLimitOnArguments) {
+  std::string text = "skern";
+  for (int i = 0; i < 5000; ++i) text += " f" + std::to_string(i);
+  resetCommandLine();
+  splitCommandText(text.c_str(), "skern");
+  ASSERT_EQ(argCount, 5001);
+  EXPECT_STREQ(argTable[5000], "f4999");
+  EXPECT_EQ(argTable[5001], nullptr);
+}
+
+TEST(SplitCommandLine, ArgumentVectorPassesThroughUnchanged) {
+  const char* given[] = {"skern", "", "a\"b", "\"", "-p/x y", nullptr};
+  resetCommandLine();
+  splitCommandLine(5, const_cast<char**>(given));
+  ASSERT_EQ(argCount, 5);
+  for (int i = 0; i < 5; ++i) EXPECT_STREQ(argTable[i], given[i]);
+  EXPECT_EQ(argTable[5], nullptr);
+}
+
+}  // namespace

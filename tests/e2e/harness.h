@@ -1,0 +1,42 @@
+// Runs the built skern in a fresh temporary folder and captures what it did.
+#pragma once
+
+#include <string>
+#include <vector>
+
+/// What one run of skern produced.
+struct RunResult {
+  std::string out;  ///< Everything written to standard output.
+  std::string err;  ///< Everything written to standard error.
+  int status = -1;  ///< The exit status, or 128 + the signal that ended it.
+};
+
+/// A fresh, empty temporary folder that is removed with everything in it when the test ends.
+class TempTree {
+ public:
+  TempTree();
+  ~TempTree();
+  TempTree(const TempTree&) = delete;
+  TempTree& operator=(const TempTree&) = delete;
+
+  /// The folder's absolute path, without a trailing slash.
+  const std::string& root() const { return root_; }
+
+  /// Writes `bytes` to the file at `relative` (directories are created as needed).
+  void write(const std::string& relative, const std::string& bytes) const;
+
+  /// Creates the directory at `relative` and its parents.
+  void mkdir(const std::string& relative) const;
+
+ private:
+  std::string root_;
+};
+
+/// Runs skern with `arguments` (the program name is added) in the folder `directory`, with
+/// standard input from /dev/null. With `newSession`, skern runs in a session of its own and
+/// so has no controlling terminal.
+RunResult runSkern(const std::vector<std::string>& arguments, const std::string& directory,
+                   bool newSession = false);
+
+/// The path of the skern executable under test.
+std::string skernExecutable();
