@@ -47,7 +47,7 @@ std::string_view characterWindow(std::size_t index, std::size_t centre, std::siz
   std::size_t lineLength = LineList[index].size();
   std::size_t last = index;
   std::size_t after = lineLength - (termLength + centre);
-  while (after < reach && last + 1 < LineList.size()) after += LineList[++last].size();
+  while (after < reach && haveElement(last + 1)) after += LineList[++last].size();
   std::size_t lastTo = LineList[last].size();
   if (after > reach) lastTo -= after - reach;
   return windowOf(first, firstFrom, last, lastTo);
@@ -56,7 +56,8 @@ std::string_view characterWindow(std::size_t index, std::size_t centre, std::siz
 // The line window: up to `reach` elements on either side of element `index`.
 std::string_view lineWindow(std::size_t index, std::size_t reach) {
   std::size_t first = index > reach ? index - reach : 0;
-  std::size_t last = LineList.size() - 1 - index > reach ? index + reach : LineList.size() - 1;
+  std::size_t last = index;
+  while (last - index < reach && haveElement(last + 1)) ++last;
   return windowOf(first, 0, last, LineList[last].size());
 }
 

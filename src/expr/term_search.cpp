@@ -106,3 +106,40 @@ long long searchTerm(const TermSearcher& s, std::string_view text) {
   }
   return -1;
 }
+
+long long searchRawBytes(const TermSearcher& s, std::string_view bytes) {
+  const std::size_t length = s.term.size();
+  if (length == 0) return 0;
+  const unsigned char* base = reinterpret_cast<const unsigned char*>(bytes.data());
+  std::size_t start = 0;
+#if defined(__SSE2__)
+  if (length <= bytes.size()) {
+    const std::size_t last = bytes.size() - length;
+    const __m128i want1 = _mm_set1_epi8(static_cast<char>(s.byte1));
+    const __m128i want2 = _mm_set1_epi8(static_cast<char>(s.byte2));
+    const __m128i fold1 = _mm_set1_epi8(static_cast<char>(s.fold1));
+    const __m128i fold2 = _mm_set1_epi8(static_cast<char>(s.fold2));
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i eof = _mm_set1_epi8(0x1A);
+    for (; start + 15 <= last; start += 16) {
+      __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + start));
+      __m128i special = _mm_or_si128(_mm_cmpeq_epi8(here, cr), _mm_cmpeq_epi8(here, eof));
+      if (_mm_movemask_epi8(special) != 0) return 0;
+      __m128i at1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + start + s.anchor1));
+      __m128i at2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + start + s.anchor2));
+      __m128i hit = _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(at1, fold1), want1),
+                                  _mm_cmpeq_epi8(_mm_or_si128(at2, fold2), want2));
+      unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
+      for (; mask != 0; mask &= mask - 1) {
+        std::size_t at = start + static_cast<std::size_t>(__builtin_ctz(mask));
+        if (matchesAt(s, bytes.data() + at)) return static_cast<long long>(at);
+      }
+    }
+  }
+#endif
+  // The rest: the bytes not yet checked for special bytes, and the starts not yet tried.
+  for (std::size_t i = start; i < bytes.size(); ++i) {
+    if (base[i] == '\r' || base[i] == 0x1A) return 0;
+  }
+  return searchTerm(s, bytes.substr(start));
+}

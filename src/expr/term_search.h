@@ -23,3 +23,8 @@ TermSearcher prepareTerm(std::string_view term, bool ignoreCase);
 /// The offset of the leftmost occurrence of the searcher's term that lies wholly inside `text`,
 /// or -1. An empty term is found at 0 without folding and never with it.
 long long searchTerm(const TermSearcher& searcher, std::string_view text);
+
+/// Looks for the searcher's term in raw file bytes. -1 means that the term does not occur and
+/// that the bytes hold no carriage return and no 0x1A, so that their text-mode form holds no
+/// occurrence either; any other result says only that the text must be looked at closely.
+long long searchRawBytes(const TermSearcher& searcher, std::string_view bytes);

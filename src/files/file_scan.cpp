@@ -28,7 +28,8 @@ bool tryCandidate(std::size_t index, long long centre) {
   return true;
 }
 
-// The first element, at or after `from`, whose chunk holds the byte at `at`.
+// The first element, at or after `from`, whose chunk holds the byte at `at`; the text has
+// been divided through `at`.
 std::size_t elementHolding(std::size_t from, const char* at) {
   auto later =
       std::upper_bound(LineList.begin() + static_cast<std::ptrdiff_t>(from), LineList.end(), at,
@@ -38,17 +39,19 @@ std::size_t elementHolding(std::size_t from, const char* at) {
 
 // With a first term: finds its occurrences in the whole text at once and looks only at the
 // elements they fall in; each such element is then judged by `findTerm` on its own text.
+// The text is divided into elements only as far as the occurrences reach.
 void scanForFirstTerm() {
   const std::string& term = Expression.firstTerm;
   TermSearcher searcher = prepareTerm(term, Settings.ignoreCase);
   const char* textEnd = FileText.data.get() + FileText.size;
+  const char* from = FileText.data.get();
   std::size_t index = 0;
-  while (index < LineList.size()) {
-    const char* from = LineList[index].data();
+  while (from < textEnd) {
     long long found =
         searchTerm(searcher, std::string_view(from, static_cast<std::size_t>(textEnd - from)));
     if (found < 0) return;
     const char* at = from + found;
+    divideThrough(at);
     index = elementHolding(index, at);
     std::string_view line = LineList[index];
     // An occurrence that runs past the element's end (or lies after a NUL that cut the
@@ -58,7 +61,17 @@ void scanForFirstTerm() {
       if (p >= 0) tryCandidate(index, p);
     }
     ++index;
+    from = haveElement(index) ? LineList[index].data() : textEnd;
   }
+}
+
+// The elements that hold the characters the binary test looks at.
+const std::vector<std::string_view>& testedElements() {
+  long long held = 0;
+  for (std::size_t index = 0; held < Settings.binaryTestChars && haveElement(index); ++index) {
+    held += static_cast<long long>(LineList[index].size());
+  }
+  return LineList;
 }
 
 }  // namespace
@@ -83,7 +96,7 @@ void scanLines() {
   }
   // An empty first term makes every element a candidate, centred at its middle; where that
   // fails, the empty term's own place in the element (if `findTerm` finds one) is tried once.
-  for (std::size_t index = 0; index < LineList.size(); ++index) {
+  for (std::size_t index = 0; haveElement(index); ++index) {
     std::string_view line = LineList[index];
     if (tryCandidate(index, static_cast<long long>(line.size() / 2))) continue;
     long long p = findTerm(line, Expression.firstTerm, false);
@@ -109,9 +122,19 @@ void skern(const std::string& path) {
   LineList.clear();
   readAllBytes(file, FileText);
   closeFile(file);
-  FileText.size = applyTextMode(FileText.data.get(), FileText.size);
-  splitIntoElements(std::string_view(FileText.data.get(), FileText.size), LineList);
-  if (Settings.binaryThreshold != 0 && Settings.binaryTestChars != 0 && looksBinary(LineList)) {
+  bool binaryTest = Settings.binaryThreshold != 0 && Settings.binaryTestChars != 0;
+  if (!binaryTest && !Expression.firstTerm.empty()) {
+    // Most files do not hold the first term at all; that is told from the raw bytes, without
+    // preparing their text.
+    TermSearcher searcher = prepareTerm(Expression.firstTerm, Settings.ignoreCase);
+    if (searchRawBytes(searcher, std::string_view(FileText.data.get(), FileText.size)) < 0) {
+      FileText.size = 0;
+      startLines();
+      return;
+    }
+  }
+  startLines();
+  if (binaryTest && looksBinary(testedElements())) {
     if (Settings.verboseErrors)
       diagnostic("skern:skern():binary skipped \"%s\"\n", CurrentPath.c_str());
     return;

@@ -2,45 +2,145 @@
 
 #include <cstring>
 
-std::size_t applyTextMode(char* bytes, std::size_t size) {
-  if (const void* end = std::memchr(bytes, 0x1A, size)) {
-    size = static_cast<std::size_t>(static_cast<const char*>(end) - bytes);
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+// Appends the elements of the line [start, stop): pieces of 999 bytes while more is left,
+// each cut short at a NUL that stands in it.
+void appendLine(ElementCursor& cursor, const char* start, const char* stop,
+                std::vector<std::string_view>& lines) {
+  while (start < stop) {
+    std::size_t left = static_cast<std::size_t>(stop - start);
+    const char* chunkEnd = start + (left > kMaxElementLength ? kMaxElementLength : left);
+    const char* elementEnd = chunkEnd;
+    if (cursor.nul != nullptr && cursor.nul < chunkEnd) {
+      elementEnd = cursor.nul;
+      std::size_t rest = static_cast<std::size_t>(cursor.end - chunkEnd);
+      cursor.nul = static_cast<const char*>(std::memchr(chunkEnd, '\0', rest));
+    }
+    lines.emplace_back(start, static_cast<std::size_t>(elementEnd - start));
+    start = chunkEnd;
   }
-  char* cr = static_cast<char*>(std::memchr(bytes, '\r', size));
-  if (cr == nullptr) return size;
+}
+
+// The first 0x1A, carriage return and NUL of `bytes` (size when there is none), found in one
+// pass; the search stops at the first 0x1A, since the text ends there.
+struct SpecialBytes {
+  std::size_t end, carriageReturn, nul;
+};
+
+SpecialBytes findSpecialBytes(const char* bytes, std::size_t size) {
+  SpecialBytes found{size, size, size};
+  std::size_t at = 0;
+  auto note = [&](std::size_t i) {
+    char c = bytes[i];
+    if (c == 0x1A && found.end == size) found.end = i;
+    if (c == '\r' && found.carriageReturn == size) found.carriageReturn = i;
+    if (c == '\0' && found.nul == size) found.nul = i;
+  };
+#if defined(__SSE2__)
+  const __m128i eof = _mm_set1_epi8(0x1A);
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i zero = _mm_setzero_si128();
+  for (; at + 16 <= size && found.end == size; at += 16) {
+    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
+    __m128i any = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, eof), _mm_cmpeq_epi8(block, cr)),
+                               _mm_cmpeq_epi8(block, zero));
+    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(any));
+    for (; mask != 0; mask &= mask - 1) note(at + static_cast<std::size_t>(__builtin_ctz(mask)));
+  }
+#endif
+  for (; at < size && found.end == size; ++at) note(at);
+  return found;
+}
+
+}  // namespace
+
+std::size_t applyTextMode(char* bytes, std::size_t size) {
+  return prepareText(bytes, size, nullptr);
+}
+
+std::size_t prepareText(char* bytes, std::size_t size, const char** firstNul) {
+  SpecialBytes special = findSpecialBytes(bytes, size);
+  size = special.end;
+  if (special.carriageReturn >= size) {
+    if (firstNul != nullptr) *firstNul = special.nul < size ? bytes + special.nul : nullptr;
+    return size;
+  }
   // Move each run between carriage returns down over the removed ones.
-  char* out = cr;
-  const char* in = cr + 1;
+  char* out = bytes + special.carriageReturn;
+  const char* in = out + 1;
   const char* stop = bytes + size;
   while (in < stop) {
-    const char* next =
-        static_cast<const char*>(std::memchr(in, '\r', static_cast<std::size_t>(stop - in)));
+    std::size_t left = static_cast<std::size_t>(stop - in);
+    const char* next = static_cast<const char*>(std::memchr(in, '\r', left));
     const char* runEnd = next != nullptr ? next : stop;
     std::size_t run = static_cast<std::size_t>(runEnd - in);
     std::memmove(out, in, run);
     out += run;
     in = runEnd + 1;
   }
-  return static_cast<std::size_t>(out - bytes);
+  size = static_cast<std::size_t>(out - bytes);
+  if (firstNul != nullptr) *firstNul = static_cast<const char*>(std::memchr(bytes, '\0', size));
+  return size;
+}
+
+ElementCursor startElements(std::string_view text) {
+  return startElements(text, static_cast<const char*>(std::memchr(text.data(), '\0', text.size())));
+}
+
+ElementCursor startElements(std::string_view text, const char* firstNul) {
+  ElementCursor cursor;
+  cursor.at = text.data();
+  cursor.end = text.data() + text.size();
+  cursor.nul = firstNul;
+  return cursor;
+}
+
+void divideElements(ElementCursor& cursor, const char* through,
+                    std::vector<std::string_view>& lines) {
+  const char* lineStart = cursor.at;
+  const char* const end = cursor.end;
+  // Ends the line at `stop` (just after its line feed, or the end of the text): one element,
+  // or several for a line longer than 999 bytes or one that holds a NUL.
+  auto endLine = [&](const char* stop) {
+    bool noNul = cursor.nul == nullptr || cursor.nul >= stop;
+    if (noNul && static_cast<std::size_t>(stop - lineStart) <= kMaxElementLength) {
+      lines.emplace_back(lineStart, static_cast<std::size_t>(stop - lineStart));
+    } else {
+      appendLine(cursor, lineStart, stop, lines);
+    }
+    lineStart = stop;
+  };
+  const char* scan = lineStart;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time; every line feed of a block ends a line.
+  const __m128i feeds = _mm_set1_epi8('\n');
+  while (lineStart <= through && scan + 16 <= end) {
+    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(scan));
+    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, feeds)));
+    while (mask != 0 && lineStart <= through) {
+      endLine(scan + __builtin_ctz(mask) + 1);
+      mask &= mask - 1;
+    }
+    if (mask != 0) break;  // stopped inside the block: the rest is divided another time
+    scan += 16;
+  }
+#endif
+  while (lineStart <= through && lineStart < end) {
+    if (scan < lineStart) scan = lineStart;
+    const char* lineFeed =
+        static_cast<const char*>(std::memchr(scan, '\n', static_cast<std::size_t>(end - scan)));
+    endLine(lineFeed != nullptr ? lineFeed + 1 : end);
+    scan = lineStart;
+  }
+  cursor.at = lineStart;
 }
 
 void splitIntoElements(std::string_view text, std::vector<std::string_view>& lines) {
-  const char* at = text.data();
-  const char* end = at + text.size();
-  // Where the next NUL stands, looked up again only once the scan has passed it.
-  const char* nul = static_cast<const char*>(std::memchr(at, '\0', text.size()));
-  while (at < end) {
-    std::size_t room = static_cast<std::size_t>(end - at);
-    std::size_t span = room < kMaxElementLength ? room : kMaxElementLength;
-    const char* lineFeed = static_cast<const char*>(std::memchr(at, '\n', span));
-    const char* chunkEnd = lineFeed != nullptr ? lineFeed + 1 : at + span;
-    const char* elementEnd = chunkEnd;
-    if (nul != nullptr && nul < chunkEnd) {
-      elementEnd = nul;
-      nul = static_cast<const char*>(
-          std::memchr(chunkEnd, '\0', static_cast<std::size_t>(end - chunkEnd)));
-    }
-    lines.emplace_back(at, static_cast<std::size_t>(elementEnd - at));
-    at = chunkEnd;
-  }
+  ElementCursor cursor = startElements(text);
+  divideElements(cursor, cursor.end, lines);
 }

@@ -1,16 +1,25 @@
 #include <limits.h>
 #include <unistd.h>
 
-#include <vector>
-
 #include "platform/current_directory.h"
 
+namespace {
+
+// The current directory as last read or set; the file scan asks for it once per file.
+std::string known;
+bool isKnown = false;
+
+}  // namespace
+
 std::string currentDirectory() {
-  std::vector<char> buffer(PATH_MAX);
-  if (getcwd(buffer.data(), buffer.size()) == nullptr) return "";
-  return buffer.data();
+  if (isKnown) return known;
+  char buffer[PATH_MAX];
+  known = getcwd(buffer, sizeof buffer) != nullptr ? buffer : "";
+  isKnown = true;
+  return known;
 }
 
 bool setCurrentDirectory(const std::string& path) {
+  isKnown = false;
   return chdir(path.c_str()) == 0;
 }

@@ -39,27 +39,48 @@ void classify(DirectoryEntry& entry, const std::string& path, unsigned char type
   }
 }
 
-}  // namespace
-
-std::vector<DirectoryEntry> listDirectory(const std::string& pattern) {
-  std::vector<DirectoryEntry> entries;
-  std::size_t slash = pattern.rfind('/');
-  std::string directory = slash == std::string::npos ? "" : pattern.substr(0, slash + 1);
-  std::string namePattern = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
+// Every entry of `directory` ("" for the current one), sorted; false when it cannot be listed.
+bool readWholeDirectory(const std::string& directory, std::vector<DirectoryEntry>& entries) {
   DirCloser closer{opendir(directory.empty() ? "." : directory.c_str())};
-  if (closer.dir == nullptr) return entries;
+  if (closer.dir == nullptr) return false;
   while (dirent* found = readdir(closer.dir)) {
-    std::string_view name = found->d_name;
-    if (!wildcardMatch(namePattern, name)) continue;
     DirectoryEntry entry;
     entry.name = found->d_name;
-    entry.hidden = name[0] == '.';
+    entry.hidden = entry.name[0] == '.';
     classify(entry, directory + entry.name, found->d_type);
     entries.push_back(std::move(entry));
   }
   std::sort(entries.begin(), entries.end(), [](const DirectoryEntry& a, const DirectoryEntry& b) {
     return foldedNameLess(a.name, b.name);
   });
+  return true;
+}
+
+// The last directory read, with its entries. A recursive search lists each directory twice
+// in a row, once for its matching files and once for its subdirectories; the second listing
+// is answered from here.
+std::string lastDirectory;
+std::vector<DirectoryEntry> lastEntries;
+bool lastValid = false;
+
+}  // namespace
+
+std::vector<DirectoryEntry> listDirectory(const std::string& pattern) {
+  std::size_t slash = pattern.rfind('/');
+  std::string directory = slash == std::string::npos ? "" : pattern.substr(0, slash + 1);
+  std::string namePattern = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
+  std::vector<DirectoryEntry> entries;
+  if (!lastValid || lastDirectory != directory) {
+    lastEntries.clear();
+    lastValid = readWholeDirectory(directory, lastEntries);
+    lastDirectory = directory;
+    if (!lastValid) return entries;
+  } else {
+    lastValid = false;  // answered once from memory; the next listing reads afresh
+  }
+  for (const DirectoryEntry& entry : lastEntries) {
+    if (wildcardMatch(namePattern, entry.name)) entries.push_back(entry);
+  }
   return entries;
 }
 

@@ -17,7 +17,8 @@ void reserveBytes(ByteBuffer& buffer, std::size_t needed);
 
 /// A file opened for reading.
 struct OpenFile {
-  long long handle = -1;  ///< The host's handle, -1 while nothing is open.
+  long long handle = -1;       ///< The host's handle, -1 while nothing is open.
+  long long expectedSize = 0;  ///< The file's size when it was opened, 0 when unknown.
 };
 
 /// Opens an existing file for reading only, without creating, locking or changing it.
