@@ -1,9 +1,13 @@
 #include "expr/term_search.h"
 
+#include <cstdint>
 #include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
 #endif
 
 namespace {
@@ -47,6 +51,61 @@ bool anchorsAt(const TermSearcher& s, const unsigned char* start) {
   return (start[s.anchor1] | s.fold1) == s.byte1 && (start[s.anchor2] | s.fold2) == s.byte2;
 }
 
+#if defined(__x86_64__) || defined(__i386__)
+#define SKERN_HAVE_AVX2_SCAN 1
+
+// The result of a wide scan that stopped early: a special byte was met.
+constexpr long long kSpecialByte = -2;
+
+// Tries the starts from `start` on, 64 at a time, while all the bytes they need lie inside
+// the text, and leaves `start` at the first start not tried. Returns the offset of an
+// occurrence, or, with `checkSpecial`, kSpecialByte once a carriage return or 0x1A has been
+// met in the bytes [0, start + 64); else -1.
+__attribute__((target("avx2"))) long long scanWide(const TermSearcher& s, const unsigned char* base,
+                                                   std::size_t last, bool checkSpecial,
+                                                   std::size_t& start) {
+  const __m256i want1 = _mm256_set1_epi8(static_cast<char>(s.byte1));
+  const __m256i want2 = _mm256_set1_epi8(static_cast<char>(s.byte2));
+  const __m256i fold1 = _mm256_set1_epi8(static_cast<char>(s.fold1));
+  const __m256i fold2 = _mm256_set1_epi8(static_cast<char>(s.fold2));
+  const __m256i cr = _mm256_set1_epi8('\r');
+  const __m256i eof = _mm256_set1_epi8(0x1A);
+  for (; start + 63 <= last; start += 64) {
+    const unsigned char* at = base + start;
+    if (checkSpecial) {
+      __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+      __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 32));
+      __m256i found = _mm256_or_si256(
+          _mm256_or_si256(_mm256_cmpeq_epi8(low, cr), _mm256_cmpeq_epi8(low, eof)),
+          _mm256_or_si256(_mm256_cmpeq_epi8(high, cr), _mm256_cmpeq_epi8(high, eof)));
+      if (_mm256_movemask_epi8(found) != 0) return kSpecialByte;
+    }
+    __m256i low1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + s.anchor1));
+    __m256i low2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + s.anchor2));
+    __m256i high1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 32 + s.anchor1));
+    __m256i high2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 32 + s.anchor2));
+    __m256i lowHit = _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(low1, fold1), want1),
+                                      _mm256_cmpeq_epi8(_mm256_or_si256(low2, fold2), want2));
+    __m256i highHit = _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(high1, fold1), want1),
+                                       _mm256_cmpeq_epi8(_mm256_or_si256(high2, fold2), want2));
+    std::uint64_t mask =
+        static_cast<std::uint32_t>(_mm256_movemask_epi8(lowHit)) |
+        (static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(highHit)))
+         << 32);
+    for (; mask != 0; mask &= mask - 1) {
+      std::size_t at = start + static_cast<std::size_t>(__builtin_ctzll(mask));
+      if (matchesAt(s, reinterpret_cast<const char*>(base) + at)) return static_cast<long long>(at);
+    }
+  }
+  return -1;
+}
+
+bool hasAvx2() {
+  static const bool supported = __builtin_cpu_supports("avx2");
+  return supported;
+}
+#endif
+
 }  // namespace
 
 TermSearcher prepareTerm(std::string_view term, bool ignoreCase) {
@@ -80,6 +139,12 @@ long long searchTerm(const TermSearcher& s, std::string_view text) {
   const unsigned char* base = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t last = text.size() - length;  // the last possible start
   std::size_t start = 0;
+#if defined(SKERN_HAVE_AVX2_SCAN)
+  if (hasAvx2()) {
+    long long found = scanWide(s, base, last, false, start);
+    if (found >= 0) return found;
+  }
+#endif
 #if defined(__SSE2__)
   const __m128i want1 = _mm_set1_epi8(static_cast<char>(s.byte1));
   const __m128i want2 = _mm_set1_epi8(static_cast<char>(s.byte2));
@@ -112,6 +177,12 @@ long long searchRawBytes(const TermSearcher& s, std::string_view bytes) {
   if (length == 0) return 0;
   const unsigned char* base = reinterpret_cast<const unsigned char*>(bytes.data());
   std::size_t start = 0;
+#if defined(SKERN_HAVE_AVX2_SCAN)
+  if (length <= bytes.size() && hasAvx2()) {
+    long long found = scanWide(s, base, bytes.size() - length, true, start);
+    if (found != -1) return found == kSpecialByte ? 0 : found;
+  }
+#endif
 #if defined(__SSE2__)
   if (length <= bytes.size()) {
     const std::size_t last = bytes.size() - length;

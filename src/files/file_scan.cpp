@@ -1,6 +1,7 @@
 #include "files/file_scan.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "cmdline/settings.h"
 #include "expr/expression.h"
@@ -65,13 +66,61 @@ void scanForFirstTerm() {
   }
 }
 
-// The elements that hold the characters the binary test looks at.
+// The elements that hold the characters the binary test looks at; the first character
+// decides when `binaryTestChars` is below 1.
 const std::vector<std::string_view>& testedElements() {
   long long held = 0;
-  for (std::size_t index = 0; held < Settings.binaryTestChars && haveElement(index); ++index) {
+  long long wanted = Settings.binaryTestChars > 1 ? Settings.binaryTestChars : 1;
+  for (std::size_t index = 0; held < wanted && haveElement(index); ++index) {
     held += static_cast<long long>(LineList[index].size());
   }
   return LineList;
+}
+
+// Bytes read at a time while a file is only looked through for its first term: few enough to
+// stay in the processor's cache while they are searched.
+constexpr std::size_t kLookThroughRead = 1 << 18;
+
+// Bytes kept from the start of a file while it is looked through; beyond them only the tail
+// that an occurrence could start in is kept, and the file is read again from its start once
+// an occurrence turns up.
+constexpr std::size_t kLookThroughKeep = 1 << 20;
+
+// Reads `file` whole into `FileText` when its raw bytes may hold the first term (or bytes that
+// text mode changes); returns false, with `FileText` empty, when they cannot.
+bool readWhenCandidate(OpenFile& file) {
+  const std::size_t termLength = Expression.firstTerm.size();
+  TermSearcher searcher = prepareTerm(Expression.firstTerm, Settings.ignoreCase);
+  const std::size_t step = kLookThroughRead > 2 * termLength ? kLookThroughRead : 2 * termLength;
+  std::size_t searchedTo = 0;  // occurrences starting before this have been looked for
+  bool dropped = false;
+  FileText.size = 0;
+  for (;;) {
+    reserveBytes(FileText, FileText.size + step);
+    long long got = readSomeBytes(file, FileText.data.get() + FileText.size, step);
+    if (got <= 0) break;
+    FileText.size += static_cast<std::size_t>(got);
+    std::string_view fresh(FileText.data.get() + searchedTo, FileText.size - searchedTo);
+    if (searchRawBytes(searcher, fresh) >= 0) {
+      if (dropped) {
+        FileText.size = 0;
+        if (!rewindFile(file)) return false;
+      }
+      readRestBytes(file, FileText);
+      return true;
+    }
+    // An occurrence may still start in the last termLength - 1 bytes and end in the next read.
+    std::size_t tail = termLength - 1 < FileText.size ? termLength - 1 : FileText.size;
+    searchedTo = FileText.size - tail;
+    if (FileText.size >= kLookThroughKeep) {
+      std::memmove(FileText.data.get(), FileText.data.get() + searchedTo, tail);
+      FileText.size = tail;
+      searchedTo = 0;
+      dropped = true;
+    }
+  }
+  FileText.size = 0;
+  return false;
 }
 
 }  // namespace
@@ -120,20 +169,19 @@ void skern(const std::string& path) {
   openedStep();
   HeaderShown = false;
   LineList.clear();
-  readAllBytes(file, FileText);
-  closeFile(file);
   bool binaryTest = Settings.binaryThreshold != 0 && Settings.binaryTestChars != 0;
+  // Most files do not hold the first term at all; that is told from their raw bytes as they
+  // are read, without holding them whole or preparing their text.
+  bool whole = true;
   if (!binaryTest && !Expression.firstTerm.empty()) {
-    // Most files do not hold the first term at all; that is told from the raw bytes, without
-    // preparing their text.
-    TermSearcher searcher = prepareTerm(Expression.firstTerm, Settings.ignoreCase);
-    if (searchRawBytes(searcher, std::string_view(FileText.data.get(), FileText.size)) < 0) {
-      FileText.size = 0;
-      startLines();
-      return;
-    }
+    whole = readWhenCandidate(file);
+  } else {
+    FileText.size = 0;
+    readRestBytes(file, FileText);
   }
+  closeFile(file);
   startLines();
+  if (!whole) return;
   if (binaryTest && looksBinary(testedElements())) {
     if (Settings.verboseErrors)
       diagnostic("skern:skern():binary skipped \"%s\"\n", CurrentPath.c_str());

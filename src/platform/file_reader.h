@@ -24,9 +24,15 @@ struct OpenFile {
 /// Opens an existing file for reading only, without creating, locking or changing it.
 bool openForReading(const std::string& path, OpenFile& file);
 
-/// Replaces the bytes of `buffer` with every byte of `file`, up to its end or the first read
-/// error.
-void readAllBytes(OpenFile& file, ByteBuffer& buffer);
+/// Appends every byte of `file` from where it stands to `buffer`, up to its end or the first
+/// read error.
+void readRestBytes(OpenFile& file, ByteBuffer& buffer);
+
+/// Reads at most `most` bytes of `file` into `into`: the count read, 0 at the end, -1 on error.
+long long readSomeBytes(OpenFile& file, char* into, std::size_t most);
+
+/// Goes back to the start of `file`; false when that fails.
+bool rewindFile(OpenFile& file);
 
 /// Closes `file`; nothing happens when it is not open.
 void closeFile(OpenFile& file);

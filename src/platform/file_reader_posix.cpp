@@ -20,22 +20,15 @@ bool openForReading(const std::string& path, OpenFile& file) {
   return true;
 }
 
-void readAllBytes(OpenFile& file, ByteBuffer& buffer) {
-  int fd = static_cast<int>(file.handle);
-  buffer.size = 0;
-  // One read of the whole file, asking for a byte more than its size: a short read is its end.
-  // A file that grew since it was opened fills the request, and is then read on to its end.
-  std::size_t want = static_cast<std::size_t>(file.expectedSize) + 1;
+long long readSomeBytes(OpenFile& file, char* into, std::size_t most) {
   for (;;) {
-    reserveBytes(buffer, buffer.size + want);
-    std::size_t room = buffer.capacity - buffer.size;
-    ssize_t got = read(fd, buffer.data.get() + buffer.size, room);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    buffer.size += static_cast<std::size_t>(got);
-    if (static_cast<std::size_t>(got) < room) break;
-    want = 1 << 16;
+    ssize_t got = read(static_cast<int>(file.handle), into, most);
+    if (got >= 0 || errno != EINTR) return got;
   }
+}
+
+bool rewindFile(OpenFile& file) {
+  return lseek(static_cast<int>(file.handle), 0, SEEK_SET) == 0;
 }
 
 void closeFile(OpenFile& file) {
