@@ -68,13 +68,13 @@ void scanForFirstTerm() {
 
 // The elements that hold the characters the binary test looks at; the first character
 // decides when `binaryTestChars` is below 1.
-const std::vector<std::string_view>& testedElements() {
+std::span<const std::string_view> testedElements() {
   long long held = 0;
   long long wanted = Settings.binaryTestChars > 1 ? Settings.binaryTestChars : 1;
   for (std::size_t index = 0; held < wanted && haveElement(index); ++index) {
     held += static_cast<long long>(LineList[index].size());
   }
-  return LineList;
+  return std::span<const std::string_view>(LineList.begin(), LineList.end());
 }
 
 // Bytes read at a time while a file is only looked through for its first term: few enough to
@@ -125,7 +125,7 @@ bool readWhenCandidate(OpenFile& file) {
 
 }  // namespace
 
-bool looksBinary(const std::vector<std::string_view>& lines) {
+bool looksBinary(std::span<const std::string_view> lines) {
   long long controls = 0;
   long long tested = 0;
   for (std::string_view line : lines) {

@@ -1,6 +1,7 @@
 // Scanning one file: extension skip, open, binary test, reading, and the walk over its lines.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,7 +13,7 @@ extern std::string CurrentPath;
 extern bool HeaderShown;
 
 /// True when the binary test judges `lines`, the elements read so far, to be binary.
-bool looksBinary(const std::vector<std::string_view>& lines);
+bool looksBinary(std::span<const std::string_view> lines);
 
 /// Walks `LineList`, hands every line on which the expression holds to the hit display.
 void scanLines();

@@ -5,7 +5,7 @@
 #include "files/text_mode.h"
 
 ByteBuffer FileText;
-std::vector<std::string_view> LineList;
+ElementList LineList;
 
 namespace {
 
@@ -49,7 +49,7 @@ void loadLines(std::string_view bytes) {
 }
 
 void resetLines() {
-  LineList.clear();
+  LineList.release();
   FileText = ByteBuffer();
   cursor = ElementCursor();
 }

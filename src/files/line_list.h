@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "files/element_list.h"
 #include "platform/file_reader.h"
 
 /// The bytes of the current file after text-mode reading; `LineList` points into them.
@@ -12,7 +13,7 @@ extern ByteBuffer FileText;
 
 /// The current file's elements in file order, as far as they have been needed: lines with
 /// their line feeds, long lines in pieces of at most 999 bytes.
-extern std::vector<std::string_view> LineList;
+extern ElementList LineList;
 
 /// Turns the raw bytes in `FileText` into text and starts its elements afresh; they are
 /// divided up as they are asked for.

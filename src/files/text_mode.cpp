@@ -10,8 +10,7 @@ namespace {
 
 // Appends the elements of the line [start, stop): pieces of 999 bytes while more is left,
 // each cut short at a NUL that stands in it.
-void appendLine(ElementCursor& cursor, const char* start, const char* stop,
-                std::vector<std::string_view>& lines) {
+void appendLine(ElementCursor& cursor, const char* start, const char* stop, ElementList& lines) {
   while (start < stop) {
     std::size_t left = static_cast<std::size_t>(stop - start);
     const char* chunkEnd = start + (left > kMaxElementLength ? kMaxElementLength : left);
@@ -100,8 +99,7 @@ ElementCursor startElements(std::string_view text, const char* firstNul) {
   return cursor;
 }
 
-void divideElements(ElementCursor& cursor, const char* through,
-                    std::vector<std::string_view>& lines) {
+void divideElements(ElementCursor& cursor, const char* through, ElementList& lines) {
   const char* lineStart = cursor.at;
   const char* const end = cursor.end;
   // Ends the line at `stop` (just after its line feed, or the end of the text): one element,
@@ -142,5 +140,7 @@ void divideElements(ElementCursor& cursor, const char* through,
 
 void splitIntoElements(std::string_view text, std::vector<std::string_view>& lines) {
   ElementCursor cursor = startElements(text);
-  divideElements(cursor, cursor.end, lines);
+  ElementList divided;
+  divideElements(cursor, cursor.end, divided);
+  lines.insert(lines.end(), divided.begin(), divided.end());
 }

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "files/element_list.h"
+
 /// The longest element a line is held in; longer lines are held in several.
 constexpr std::size_t kMaxElementLength = 999;
 
@@ -34,8 +36,7 @@ ElementCursor startElements(std::string_view text, const char* firstNul);
 /// appended (or the text ends): each chunk runs through the next line feed or for 999 bytes,
 /// whichever comes first, and its element is the chunk cut short at its first NUL byte.
 /// At least one element is appended when the text has any left.
-void divideElements(ElementCursor& cursor, const char* through,
-                    std::vector<std::string_view>& lines);
+void divideElements(ElementCursor& cursor, const char* through, ElementList& lines);
 
 /// Appends all the elements of `text` to `lines`.
 void splitIntoElements(std::string_view text, std::vector<std::string_view>& lines);

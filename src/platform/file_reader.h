@@ -5,11 +5,18 @@
 #include <memory>
 #include <string>
 
+/// Gives a buffer's block back to the host.
+struct BufferRelease {
+  std::size_t bytes = 0;  ///< The size the block was reserved with.
+  /// Releases `block`.
+  void operator()(char* block) const;
+};
+
 /// A growing byte buffer that is reused from file to file and never cleared on growth.
 struct ByteBuffer {
-  std::unique_ptr<char[]> data;  ///< The bytes; `capacity` of them are allocated.
-  std::size_t capacity = 0;      ///< Allocated bytes.
-  std::size_t size = 0;          ///< Bytes in use.
+  std::unique_ptr<char[], BufferRelease> data;  ///< The bytes; `capacity` of them are allocated.
+  std::size_t capacity = 0;                     ///< Allocated bytes.
+  std::size_t size = 0;                         ///< Bytes in use.
 };
 
 /// Makes room for at least `needed` bytes in `buffer`, keeping the bytes in use.
