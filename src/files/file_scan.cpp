@@ -21,6 +21,11 @@ bool HeaderShown = false;
 
 namespace {
 
+// The path `skern` was given, while its full path has not been formed: most files are neither
+// reported nor shown, and their full paths are never needed.
+std::string pendingPath;
+bool pathPending = false;
+
 // Evaluates element `index` as a candidate centred at `centre`, showing it when it is a hit.
 bool tryCandidate(std::size_t index, long long centre) {
   std::string_view window;
@@ -100,15 +105,17 @@ bool readWhenCandidate(OpenFile& file) {
     long long got = readSomeBytes(file, FileText.data.get() + FileText.size, step);
     if (got <= 0) break;
     FileText.size += static_cast<std::size_t>(got);
+    bool atEnd = static_cast<std::size_t>(got) < step;  // a short read of a file is its end
     std::string_view fresh(FileText.data.get() + searchedTo, FileText.size - searchedTo);
     if (searchRawBytes(searcher, fresh) >= 0) {
       if (dropped) {
         FileText.size = 0;
         if (!rewindFile(file)) return false;
       }
-      readRestBytes(file, FileText);
+      if (!atEnd) readRestBytes(file, FileText);
       return true;
     }
+    if (atEnd) break;
     // An occurrence may still start in the last termLength - 1 bytes and end in the next read.
     std::size_t tail = termLength - 1 < FileText.size ? termLength - 1 : FileText.size;
     searchedTo = FileText.size - tail;
@@ -124,6 +131,14 @@ bool readWhenCandidate(OpenFile& file) {
 }
 
 }  // namespace
+
+const std::string& currentPath() {
+  if (pathPending) {
+    pathPending = false;
+    if (!fullPath(pendingPath, CurrentPath)) CurrentPath = pendingPath;
+  }
+  return CurrentPath;
+}
 
 bool looksBinary(std::span<const std::string_view> lines) {
   long long controls = 0;
@@ -154,16 +169,17 @@ void scanLines() {
 }
 
 void skern(const std::string& path) {
-  if (!fullPath(path, CurrentPath)) CurrentPath = path;
+  pendingPath = path;
+  pathPending = true;
   if (extensionSkipped(path, Settings.skipExtensions)) {
     if (Settings.verboseErrors)
-      diagnostic("skern:skern():extension skipped \"%s\"\n", CurrentPath.c_str());
+      diagnostic("skern:skern():extension skipped \"%s\"\n", currentPath().c_str());
     return;
   }
   OpenFile file;
   if (!openForReading(path, file)) {
     if (Settings.verboseErrors)
-      diagnostic("skern:skern():couldn't open \"%s\"\n", CurrentPath.c_str());
+      diagnostic("skern:skern():couldn't open \"%s\"\n", currentPath().c_str());
     return;
   }
   openedStep();
@@ -184,7 +200,7 @@ void skern(const std::string& path) {
   if (!whole) return;
   if (binaryTest && looksBinary(testedElements())) {
     if (Settings.verboseErrors)
-      diagnostic("skern:skern():binary skipped \"%s\"\n", CurrentPath.c_str());
+      diagnostic("skern:skern():binary skipped \"%s\"\n", currentPath().c_str());
     return;
   }
   scanLines();

@@ -6,8 +6,12 @@
 #include <string_view>
 #include <vector>
 
-/// The full path of the file being scanned, as messages and the file header show it.
+/// The full path of the file being scanned, as messages and the file header show it; read it
+/// through `currentPath()`, which forms it when it is first needed.
 extern std::string CurrentPath;
+
+/// `CurrentPath`, formed from the path `skern` was given if that has not been done yet.
+const std::string& currentPath();
 
 /// Set once the current file's header has been written.
 extern bool HeaderShown;

@@ -20,7 +20,7 @@ void diagnostic(const char* format, ...) {
 
 void openedStep() {
   if (Settings.verboseAll) {
-    diagnostic("skern:skern():opened \"%s\"\n", CurrentPath.c_str());
+    diagnostic("skern:skern():opened \"%s\"\n", currentPath().c_str());
   } else if (Settings.sanityIndicator) {
     ++progressCount;
     if (progressCount % 256 == 0) diagnostic("skern:%lld\r", progressCount);

@@ -31,7 +31,7 @@ void showheader() {
   if (HeaderShown) return;
   HeaderShown = true;
   foundAny = true;
-  std::string header = "\n::::::::: " + CurrentPath + "\n";
+  std::string header = "\n::::::::: " + currentPath() + "\n";
   std::fwrite(header.data(), 1, header.size(), stdout);
 }
 

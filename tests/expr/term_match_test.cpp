@@ -1,0 +1,148 @@
+#include "expr/term_match.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "cmdline/settings.h"
+#include "expr/term_search.h"
+#include "support/reset.h"
+
+namespace {
+
+TEST(FindTerm, CaseWordsAndTrimming) {
+  struct Row {
+    const char* text;
+    const char* term;
+    bool ignoreCase;
+    bool wholeWords;
+    bool trimmed;
+    long long expected;
+  };
+  const Row rows[] = {
+      {"Foo bar", "foo", true, false, false, 0},
+      {"Foo bar", "foo", false, false, false, -1},
+      {"xx FOO", "Foo", true, false, false, 3},
+      {"\xc9", "\xe9", true, false, false, -1},  // only a-z fold
+      {"\xe1", "\xc1", true, false, false, -1},
+      {"\xc9", "\xc9", true, false, false, 0},
+      {"{", "[", true, false, false, -1},  // bytes that differ by 0x20 but are no letters
+      {"`", "@", true, false, false, -1},
+      {"~", "^", true, false, false, -1},
+      {"\x7f", "_", true, false, false, -1},
+      {"ab", "abc", true, false, false, -1},  // an occurrence must lie inside the text
+      {"aaa", "aa", true, false, false, 0},
+      {"aaa", "aa", true, true, false, -1},
+      {"aaa aa", "aa", true, true, false, 4},
+      {"foobar foo", "foo", true, true, false, 7},
+      {"foo_bar", "foo", true, true, false, 0},
+      {"foo-bar", "foo", true, true, false, 0},
+      {"foo'", "foo", true, true, false, 0},
+      {"foo\x80", "foo", true, true, false, 0},
+      {"\xff"
+       "foo",
+       "foo", true, true, false, 1},
+      {"foo\x01", "foo", true, true, false, -1},
+      {"foo\x7f", "foo", true, true, false, -1},
+      {"foo9", "foo", true, true, false, -1},
+      {"xfoo", "foo", true, true, false, -1},
+      {"a\tfoo", "foo", true, true, false, 2},
+      // With trimming the first and last bytes are only neighbours.
+      {"-b-", "b", true, true, true, 0},
+      {"abc", "b", true, true, true, -1},  // neighbours come from the whole text
+      {"abc", "a", true, true, true, -1},
+      {"abc", "c", true, true, true, -1},
+      {"ab", "a", true, true, true, -1},
+      {" foo ", "foo", true, true, true, 0},
+      {"xfoo ", "foo", true, true, true, -1},
+      {" foox", "foo", true, true, true, -1},
+      {" foo", "foo", true, true, true, -1},
+      {"abc", "a", true, false, true, 0},  // without whole words the whole text is searched
+      // Empty terms.
+      {"", "", true, false, false, -1},
+      {"abc", "", true, false, false, -1},
+      {"", "", false, false, false, 0},
+      {"abc", "", false, false, false, 0},
+      {"abc", "", true, true, false, -1},
+      {"", "", false, true, false, -1},
+      {"a", "", false, true, false, -1},
+      {"-", "", false, true, false, 0},
+      {"a  b", "", false, true, false, 2},
+      {"ab cd", "", false, true, false, -1},
+  };
+  for (const Row& row : rows) {
+    resetAll();
+    Settings.ignoreCase = row.ignoreCase;
+    Settings.wholeWords = row.wholeWords;
+    EXPECT_EQ(findTerm(row.text, row.term, row.trimmed), row.expected)
+        << '"' << row.text << "\" \"" << row.term << "\" i" << row.ignoreCase << " w"
+        << row.wholeWords << " t" << row.trimmed;
+    if (!row.wholeWords) {
+      EXPECT_EQ(findText(row.text, row.term), row.expected) << row.text;
+    }
+  }
+}
+
+TEST(IsWordBoundary, EveryByte) {
+  struct Range {
+    int from;
+    int to;
+  };
+  const Range boundaries[] = {{0, 0},   {9, 13},    {32, 47},  {58, 64},
+                              {91, 96}, {123, 126}, {128, 255}};
+  for (int c = 0; c < 256; ++c) {
+    bool expected = false;
+    for (const Range& r : boundaries) expected = expected || (c >= r.from && c <= r.to);
+    EXPECT_EQ(isWordBoundary(static_cast<unsigned char>(c)), expected) << "byte " << c;
+  }
+}
+
+// The leftmost occurrence of `term` in `text`, comparing byte by byte.
+long long naiveSearch(const std::string& text, const std::string& term, bool ignoreCase) {
+  if (term.empty()) return ignoreCase ? -1 : 0;
+  auto fold = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; };
+  for (std::size_t p = 0; p + term.size() <= text.size(); ++p) {
+    std::size_t i = 0;
+    while (i < term.size()) {
+      unsigned char a = static_cast<unsigned char>(text[p + i]);
+      unsigned char b = static_cast<unsigned char>(term[i]);
+      if (a != b && !(ignoreCase && fold(a) == fold(b))) break;
+      ++i;
+    }
+    if (i == term.size()) return static_cast<long long>(p);
+  }
+  return -1;
+}
+
+TEST(SearchTerm, AgreesWithNaiveSearch) {
+  const std::string alphabets[] = {
+      "ab", "aAbB", "aA[{@`", "eE \xc1\xe1\x80\xff", "xyz \n\t\x7f\x01_", "etaoinETAOIN zqZQ",
+  };
+  std::mt19937 random(20240611);
+  auto pick = [&](std::size_t n) {
+    return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
+  };
+  for (int round = 0; round < 30000; ++round) {
+    const std::string& alphabet = alphabets[pick(std::size(alphabets))];
+    std::string text(pick(101), ' ');
+    for (char& c : text) c = alphabet[pick(alphabet.size())];
+    std::string term;
+    if (!text.empty() && pick(2) == 0) {
+      // Mostly a piece of the text itself, with its case changed here and there.
+      std::size_t at = pick(text.size());
+      term = text.substr(at, 1 + pick(std::min<std::size_t>(text.size() - at, 20)));
+      for (char& c : term) {
+        if (pick(4) == 0 && ((c | 0x20) >= 'a' && (c | 0x20) <= 'z')) c ^= 0x20;
+      }
+    } else {
+      term.resize(pick(6));
+      for (char& c : term) c = alphabet[pick(alphabet.size())];
+    }
+    bool ignoreCase = pick(2) == 0;
+    ASSERT_EQ(searchTerm(prepareTerm(term, ignoreCase), text), naiveSearch(text, term, ignoreCase))
+        << "text \"" << text << "\" term \"" << term << "\" ignoreCase " << ignoreCase;
+  }
+}
+
+}  // namespace
