@@ -111,6 +111,7 @@ bool readWhenCandidate(OpenFile& file) {
       if (dropped) {
         FileText.size = 0;
         if (!rewindFile(file)) return false;
+        atEnd = false;
       }
       if (!atEnd) readRestBytes(file, FileText);
       return true;
