@@ -1,0 +1,59 @@
+#define WIN32_LEAN_AND_MEAN
+// The system's old OpenFile function would hide skern's OpenFile record; it is declared under
+// another name here and never used.
+#define OpenFile WindowsOpenFile
+#include <windows.h>
+#undef OpenFile
+
+#include <cstdint>
+
+#include "platform/file_reader.h"
+
+namespace {
+
+HANDLE handleOf(const OpenFile& file) {
+  return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(file.handle));
+}
+
+}  // namespace
+
+bool openForReading(const std::string& path, OpenFile& file) {
+  // Others may go on reading, writing, renaming or deleting the file while skern reads it. The
+  // bytes are read as they are on disk; the caller applies the text-mode rules.
+  HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  file.handle = static_cast<long long>(reinterpret_cast<std::intptr_t>(handle));
+  LARGE_INTEGER size;
+  file.expectedSize = GetFileSizeEx(handle, &size) && size.QuadPart > 0 ? size.QuadPart : 0;
+  return true;
+}
+
+long long readSomeBytes(OpenFile& file, char* into, std::size_t most) {
+  // One ReadFile takes at most a DWORD's worth; a larger request is served in steps, so that a
+  // short count still means the end of the file.
+  std::size_t total = 0;
+  while (total < most) {
+    std::size_t left = most - total;
+    DWORD ask = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+    DWORD got = 0;
+    if (!ReadFile(handleOf(file), into + total, ask, &got, nullptr)) {
+      return total > 0 ? static_cast<long long>(total) : -1;
+    }
+    total += got;
+    if (got < ask) break;
+  }
+  return static_cast<long long>(total);
+}
+
+bool rewindFile(OpenFile& file) {
+  LARGE_INTEGER start = {};
+  return SetFilePointerEx(handleOf(file), start, nullptr, FILE_BEGIN) != 0;
+}
+
+void closeFile(OpenFile& file) {
+  if (file.handle == -1) return;
+  CloseHandle(handleOf(file));
+  file.handle = -1;
+}

@@ -1,0 +1,218 @@
+// The end-to-end harness on Windows: skern.exe is started with CreateProcess and an exact
+// command line, so the text reaches GetCommandLineA as written.
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <list>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "e2e/harness.h"
+#include "win32/raw_run.h"
+
+namespace {
+
+// The roots of the temporary folders in use, for the rewriting of paths in what skern wrote.
+std::list<std::string> liveRoots;
+
+// A path as Windows spells it: a Unix path (such as the build's own, compiled in) lies on
+// Wine's drive Z:, which maps the Unix root; every slash becomes a backslash.
+std::string windowsPath(std::string path) {
+  if (!path.empty() && path[0] == '/') path = "Z:" + path;
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
+// The full, long form of an existing path, as the process started in it reports it.
+std::string fullLongPath(const std::string& path) {
+  char full[MAX_PATH];
+  DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+  if (length == 0 || length >= MAX_PATH) return path;
+  char longer[MAX_PATH];
+  length = GetLongPathNameA(full, longer, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return full;
+  return longer;
+}
+
+// Reads everything from a pipe into a string, both given as a pair; run on a thread of its own
+// for one of the two pipes, so that neither can fill up while the other is read.
+DWORD WINAPI drain(void* context) {
+  auto* job = static_cast<std::pair<HANDLE, std::string*>*>(context);
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(job->first, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    job->second->append(buffer, got);
+  }
+  return 0;
+}
+
+// What skern wrote, in the form the host-neutral cases compare: line ends as LF, and inside a
+// path below a temporary folder's root every backslash as a slash, so that such a path reads
+// as the root followed by the test's own relative path.
+std::string hostNeutral(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out += text[i];
+  }
+  for (const std::string& root : liveRoots) {
+    for (std::size_t at = out.find(root); at != std::string::npos; at = out.find(root, at + 1)) {
+      std::size_t i = at + root.size();
+      if (i < out.size() && out[i] != '\\') continue;
+      for (; i < out.size() && out[i] != '"' && out[i] != '\n' && out[i] != '\r'; ++i) {
+        if (out[i] == '\\') out[i] = '/';
+      }
+    }
+  }
+  return out;
+}
+
+RunResult start(const std::string& commandLine, const std::string& directory, bool console) {
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE outRead, outWrite, errRead, errWrite;
+  if (!CreatePipe(&outRead, &outWrite, &inherit, 0) ||
+      !CreatePipe(&errRead, &errWrite, &inherit, 0)) {
+    throw std::runtime_error("CreatePipe failed");
+  }
+  SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+  SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+  HANDLE input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                             OPEN_EXISTING, 0, nullptr);
+
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = input;
+  startup.hStdOutput = outWrite;
+  startup.hStdError = errWrite;
+  PROCESS_INFORMATION process = {};
+  std::string line = commandLine;  // CreateProcessA may write to its command-line argument
+  std::string program = windowsPath(skernExecutable());
+  std::string cwd = fullLongPath(windowsPath(directory));
+  BOOL started =
+      CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE,
+                     console ? 0 : DETACHED_PROCESS, nullptr, cwd.c_str(), &startup, &process);
+  CloseHandle(outWrite);
+  CloseHandle(errWrite);
+  CloseHandle(input);
+  RunResult result;
+  if (!started) {
+    CloseHandle(outRead);
+    CloseHandle(errRead);
+    throw std::runtime_error("CreateProcessA failed for " + program);
+  }
+  std::pair<HANDLE, std::string*> errJob{errRead, &result.err};
+  HANDLE errThread = CreateThread(nullptr, 0, drain, &errJob, 0, nullptr);
+  std::pair<HANDLE, std::string*> outJob{outRead, &result.out};
+  drain(&outJob);
+  WaitForSingleObject(errThread, INFINITE);
+  CloseHandle(errThread);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD status = 0;
+  GetExitCodeProcess(process.hProcess, &status);
+  result.status = static_cast<int>(status);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  CloseHandle(outRead);
+  CloseHandle(errRead);
+  return result;
+}
+
+}  // namespace
+
+std::string skernExecutable() {
+  if (const char* override = std::getenv("SKERN_UNDER_TEST")) return override;
+  return SKERN_EXECUTABLE;
+}
+
+TempTree::TempTree() {
+  char base[MAX_PATH];
+  DWORD length = GetTempPathA(MAX_PATH, base);
+  if (length == 0 || length >= MAX_PATH) throw std::runtime_error("GetTempPathA failed");
+  static unsigned serial = 0;
+  for (;;) {
+    std::string candidate = std::string(base) + "skern-e2e-" +
+                            std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
+    if (CreateDirectoryA(candidate.c_str(), nullptr)) {
+      root_ = fullLongPath(candidate);
+      break;
+    }
+    if (GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("CreateDirectoryA failed");
+  }
+  liveRoots.push_back(root_);
+}
+
+TempTree::~TempTree() {
+  liveRoots.remove(root_);
+  std::error_code ignored;
+  // Attributes such as read-only and hidden would stand in the way of removal.
+  for (auto it = std::filesystem::recursive_directory_iterator(
+           root_, std::filesystem::directory_options::none, ignored);
+       it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+    SetFileAttributesA(it->path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+  std::filesystem::remove_all(root_, ignored);
+}
+
+void TempTree::write(const std::string& relative, const std::string& bytes) const {
+  std::filesystem::path path = std::filesystem::path(root_) / relative;
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void TempTree::mkdir(const std::string& relative) const {
+  std::filesystem::create_directories(std::filesystem::path(root_) / relative);
+}
+
+std::string quotedArgument(const std::string& argument) {
+  bool plain = !argument.empty();
+  for (char c : argument) {
+    if (c == '"' || c == ' ' || (c >= '\t' && c <= '\r')) plain = false;
+  }
+  if (plain) return argument;
+  // Three quotes in a row end an argument, so a run of quotes can be written only where it is
+  // one quote, or two at the very start.
+  for (std::size_t i = 1; i < argument.size(); ++i) {
+    if (argument[i] != '"' || argument[i - 1] != '"') continue;
+    bool leadingPair = i == 1 && (argument.size() == 2 || argument[2] != '"');
+    if (!leadingPair) {
+      throw std::invalid_argument("no Windows command line gives the argument " + argument);
+    }
+  }
+  // Inside a quoted stretch white space does not split and two quotes give one.
+  std::string text = "\"";
+  for (char c : argument) text += c == '"' ? std::string("\"\"") : std::string(1, c);
+  if (!argument.empty()) text += '"';
+  return text;
+}
+
+// The arguments are quoted so that skern's own rules split them back; a new session is a
+// process without a console, so that a key wait ends at once.
+RunResult runSkern(const std::vector<std::string>& arguments, const std::string& directory,
+                   bool newSession) {
+  std::string line = quotedArgument(windowsPath(skernExecutable()));
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    // An empty argument can only be written as a lone quote at the very end of the line.
+    if (arguments[i].empty() && i + 1 != arguments.size()) {
+      throw std::invalid_argument("an empty argument can only stand last on a Windows line");
+    }
+    line += ' ' + quotedArgument(arguments[i]);
+  }
+  RunResult result = start(line, directory, !newSession);
+  result.out = hostNeutral(result.out);
+  result.err = hostNeutral(result.err);
+  return result;
+}
+
+RunResult runCommandLine(const std::string& tail, const std::string& directory) {
+  return start(quotedArgument(windowsPath(skernExecutable())) + " " + tail, directory, false);
+}
