@@ -48,7 +48,9 @@ void waitForKeyPress() {
   sigemptyset(&restore.sa_mask);
   struct sigaction previous[sizeof kEndingSignals / sizeof kEndingSignals[0]];
   for (std::size_t i = 0; i < sizeof kEndingSignals / sizeof kEndingSignals[0]; ++i) {
-    sigaction(kEndingSignals[i], &restore, &previous[i]);
+    // A signal that skern was started with ignored (nohup, a background job) stays ignored.
+    sigaction(kEndingSignals[i], nullptr, &previous[i]);
+    if (previous[i].sa_handler != SIG_IGN) sigaction(kEndingSignals[i], &restore, nullptr);
   }
 
   struct termios raw = savedMode;
