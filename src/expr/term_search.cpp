@@ -51,11 +51,11 @@ bool anchorsAt(const TermSearcher& s, const unsigned char* start) {
   return (start[s.anchor1] | s.fold1) == s.byte1 && (start[s.anchor2] | s.fold2) == s.byte2;
 }
 
+// The result of a block scan that stopped early: a special byte was met.
+constexpr long long kSpecialByte = -2;
+
 #if defined(__x86_64__) || defined(__i386__)
 #define SKERN_HAVE_AVX2_SCAN 1
-
-// The result of a wide scan that stopped early: a special byte was met.
-constexpr long long kSpecialByte = -2;
 
 // Tries the starts from `start` on, 64 at a time, while all the bytes they need lie inside
 // the text, and leaves `start` at the first start not tried. Returns the offset of an
@@ -106,6 +106,56 @@ bool hasAvx2() {
 }
 #endif
 
+#if defined(__SSE2__)
+// As `scanWide`, sixteen starts at a time.
+long long scanNarrow(const TermSearcher& s, const unsigned char* base, std::size_t last,
+                     bool checkSpecial, std::size_t& start) {
+  const __m128i want1 = _mm_set1_epi8(static_cast<char>(s.byte1));
+  const __m128i want2 = _mm_set1_epi8(static_cast<char>(s.byte2));
+  const __m128i fold1 = _mm_set1_epi8(static_cast<char>(s.fold1));
+  const __m128i fold2 = _mm_set1_epi8(static_cast<char>(s.fold2));
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i eof = _mm_set1_epi8(0x1A);
+  for (; start + 15 <= last; start += 16) {
+    const unsigned char* at = base + start;
+    if (checkSpecial) {
+      __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+      __m128i special = _mm_or_si128(_mm_cmpeq_epi8(here, cr), _mm_cmpeq_epi8(here, eof));
+      if (_mm_movemask_epi8(special) != 0) return kSpecialByte;
+    }
+    __m128i at1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + s.anchor1));
+    __m128i at2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + s.anchor2));
+    __m128i hit = _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(at1, fold1), want1),
+                                _mm_cmpeq_epi8(_mm_or_si128(at2, fold2), want2));
+    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
+    for (; mask != 0; mask &= mask - 1) {
+      std::size_t found = start + static_cast<std::size_t>(__builtin_ctz(mask));
+      if (matchesAt(s, reinterpret_cast<const char*>(base) + found)) {
+        return static_cast<long long>(found);
+      }
+    }
+  }
+  return -1;
+}
+#endif
+
+// Tries the starts from `start` up to `last` in blocks, as wide as the processor allows, and
+// leaves `start` at the first start not tried; results as for `scanWide`.
+long long scanBlocks(const TermSearcher& s, const unsigned char* base, std::size_t last,
+                     bool checkSpecial, std::size_t& start) {
+#if defined(SKERN_HAVE_AVX2_SCAN)
+  if (hasAvx2()) {
+    long long found = scanWide(s, base, last, checkSpecial, start);
+    if (found != -1) return found;
+  }
+#endif
+#if defined(__SSE2__)
+  return scanNarrow(s, base, last, checkSpecial, start);
+#else
+  return -1;
+#endif
+}
+
 }  // namespace
 
 TermSearcher prepareTerm(std::string_view term, bool ignoreCase) {
@@ -139,31 +189,8 @@ long long searchTerm(const TermSearcher& s, std::string_view text) {
   const unsigned char* base = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t last = text.size() - length;  // the last possible start
   std::size_t start = 0;
-#if defined(SKERN_HAVE_AVX2_SCAN)
-  if (hasAvx2()) {
-    long long found = scanWide(s, base, last, false, start);
-    if (found >= 0) return found;
-  }
-#endif
-#if defined(__SSE2__)
-  const __m128i want1 = _mm_set1_epi8(static_cast<char>(s.byte1));
-  const __m128i want2 = _mm_set1_epi8(static_cast<char>(s.byte2));
-  const __m128i fold1 = _mm_set1_epi8(static_cast<char>(s.fold1));
-  const __m128i fold2 = _mm_set1_epi8(static_cast<char>(s.fold2));
-  // Sixteen starts at a time; every load stays inside the text, since start + 15 <= last.
-  for (; start + 15 <= last; start += 16) {
-    __m128i at1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + start + s.anchor1));
-    __m128i at2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + start + s.anchor2));
-    __m128i hit = _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(at1, fold1), want1),
-                                _mm_cmpeq_epi8(_mm_or_si128(at2, fold2), want2));
-    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
-    while (mask != 0) {
-      unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
-      if (matchesAt(s, text.data() + start + bit)) return static_cast<long long>(start + bit);
-      mask &= mask - 1;
-    }
-  }
-#endif
+  long long found = scanBlocks(s, base, last, false, start);
+  if (found >= 0) return found;
   for (; start <= last; ++start) {
     if (anchorsAt(s, base + start) && matchesAt(s, text.data() + start)) {
       return static_cast<long long>(start);
@@ -177,37 +204,10 @@ long long searchRawBytes(const TermSearcher& s, std::string_view bytes) {
   if (length == 0) return 0;
   const unsigned char* base = reinterpret_cast<const unsigned char*>(bytes.data());
   std::size_t start = 0;
-#if defined(SKERN_HAVE_AVX2_SCAN)
-  if (length <= bytes.size() && hasAvx2()) {
-    long long found = scanWide(s, base, bytes.size() - length, true, start);
+  if (length <= bytes.size()) {
+    long long found = scanBlocks(s, base, bytes.size() - length, true, start);
     if (found != -1) return found == kSpecialByte ? 0 : found;
   }
-#endif
-#if defined(__SSE2__)
-  if (length <= bytes.size()) {
-    const std::size_t last = bytes.size() - length;
-    const __m128i want1 = _mm_set1_epi8(static_cast<char>(s.byte1));
-    const __m128i want2 = _mm_set1_epi8(static_cast<char>(s.byte2));
-    const __m128i fold1 = _mm_set1_epi8(static_cast<char>(s.fold1));
-    const __m128i fold2 = _mm_set1_epi8(static_cast<char>(s.fold2));
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i eof = _mm_set1_epi8(0x1A);
-    for (; start + 15 <= last; start += 16) {
-      __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + start));
-      __m128i special = _mm_or_si128(_mm_cmpeq_epi8(here, cr), _mm_cmpeq_epi8(here, eof));
-      if (_mm_movemask_epi8(special) != 0) return 0;
-      __m128i at1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + start + s.anchor1));
-      __m128i at2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + start + s.anchor2));
-      __m128i hit = _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(at1, fold1), want1),
-                                  _mm_cmpeq_epi8(_mm_or_si128(at2, fold2), want2));
-      unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
-      for (; mask != 0; mask &= mask - 1) {
-        std::size_t at = start + static_cast<std::size_t>(__builtin_ctz(mask));
-        if (matchesAt(s, bytes.data() + at)) return static_cast<long long>(at);
-      }
-    }
-  }
-#endif
   // The rest: the bytes not yet checked for special bytes, and the starts not yet tried.
   for (std::size_t i = start; i < bytes.size(); ++i) {
     if (base[i] == '\r' || base[i] == 0x1A) return 0;

@@ -15,16 +15,12 @@ class ElementList {
 
   /// The number of elements held.
   std::size_t size() const { return size_; }
-  /// True when no element is held.
-  bool empty() const { return size_ == 0; }
   /// Element `i`.
   const std::string_view& operator[](std::size_t i) const { return items_[i]; }
   /// The first element.
   const std::string_view* begin() const { return items_; }
   /// Just past the last element.
   const std::string_view* end() const { return items_ + size_; }
-  /// The last element.
-  const std::string_view& back() const { return items_[size_ - 1]; }
   /// Forgets every element, keeping the memory.
   void clear() { size_ = 0; }
   /// Appends the element of `length` bytes at `at`.

@@ -32,10 +32,6 @@ void divideThrough(const char* at) {
   if (at >= cursor.at) divideElements(cursor, at, LineList);
 }
 
-const char* dividedEnd() {
-  return cursor.at;
-}
-
 void divideAll() {
   if (!cursor.done()) divideElements(cursor, cursor.end, LineList);
 }

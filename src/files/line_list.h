@@ -25,9 +25,6 @@ bool haveElement(std::size_t index);
 /// Divides the text up to and including the element whose chunk holds the byte at `at`.
 void divideThrough(const char* at);
 
-/// Where the chunk of the last element divided so far ends.
-const char* dividedEnd();
-
 /// Divides the whole text into elements.
 void divideAll();
 

@@ -26,7 +26,7 @@ void readRestBytes(OpenFile& file, ByteBuffer& buffer) {
   std::size_t want =
       file.expectedSize > 0 ? static_cast<std::size_t>(file.expectedSize) + 1 : 1 << 16;
   for (;;) {
-    if (buffer.capacity - buffer.size < want) reserveBytes(buffer, buffer.size + want);
+    reserveBytes(buffer, buffer.size + want);
     std::size_t room = buffer.capacity - buffer.size;
     long long got = readSomeBytes(file, buffer.data.get() + buffer.size, room);
     if (got <= 0) return;

@@ -13,9 +13,9 @@ namespace {
 std::string heldDirectory;
 int heldDirectoryFd = -1;
 
-// The directory to open `name` in, or AT_FDCWD.
+// The held descriptor of `directory`, opened first unless it is the one held; -1 when it
+// cannot be opened.
 int directoryFor(const std::string& directory) {
-  if (directory.empty()) return AT_FDCWD;
   if (directory != heldDirectory || heldDirectoryFd < 0) {
     if (heldDirectoryFd >= 0) close(heldDirectoryFd);
     heldDirectoryFd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -36,9 +36,8 @@ bool openForReading(const std::string& path, OpenFile& file) {
     fd = open(path.c_str(), flags);
   } else {
     int directory = directoryFor(path.substr(0, slash + 1));
-    fd = directory >= 0 || directory == AT_FDCWD
-             ? openat(directory, path.c_str() + slash + 1, flags)
-             : open(path.c_str(), flags);
+    fd = directory >= 0 ? openat(directory, path.c_str() + slash + 1, flags)
+                        : open(path.c_str(), flags);
   }
   if (fd < 0) return false;
   struct stat info;
