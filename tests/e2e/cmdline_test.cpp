@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "e2e/harness.h"
+#include "e2e/messages.h"
 #include "support/usage_text.h"
 
 namespace {
 
 const char kDefaultSkip[] = ".exe.dll.zip.obj.ao.";
-const char kNothingFound[] = "skern:main():nothing found\n";
 
 bool endsWith(const std::string& text, const std::string& tail) {
   return text.size() >= tail.size() &&

@@ -10,28 +10,13 @@
 #include <vector>
 
 #include "e2e/harness.h"
+#include "e2e/messages.h"
 
 namespace {
 
 // The tree's root as skern sees it: the current directory with every link resolved.
 std::string realRoot(const TempTree& tree) {
   return std::filesystem::canonical(tree.root()).string();
-}
-
-std::string header(const std::string& path) {
-  return "\n::::::::: " + path + "\n";
-}
-
-std::string recursion(const std::string& pattern, int depth) {
-  return "skern:findrecurse(\"" + pattern + "\"):recursion " + std::to_string(depth) + "\n";
-}
-
-std::string notFound(const std::string& pattern) {
-  return "skern:findify():\"" + pattern + "\" not found.\n";
-}
-
-std::string scanned(const char* what, const std::string& path) {
-  return std::string("skern:skern():") + what + " \"" + path + "\"\n";
 }
 
 void link(const TempTree& tree, const std::string& target, const std::string& relative) {

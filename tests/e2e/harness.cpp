@@ -8,7 +8,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 
 std::string skernExecutable() {
@@ -34,17 +33,6 @@ TempTree::~TempTree() {
     }
   }
   std::filesystem::remove_all(root_, ignored);
-}
-
-void TempTree::write(const std::string& relative, const std::string& bytes) const {
-  std::filesystem::path path = std::filesystem::path(root_) / relative;
-  std::filesystem::create_directories(path.parent_path());
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-void TempTree::mkdir(const std::string& relative) const {
-  std::filesystem::create_directories(std::filesystem::path(root_) / relative);
 }
 
 RunResult runSkern(const std::vector<std::string>& arguments, const std::string& directory,

@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <list>
 #include <stdexcept>
 #include <string>
@@ -160,17 +159,6 @@ TempTree::~TempTree() {
     SetFileAttributesA(it->path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
   }
   std::filesystem::remove_all(root_, ignored);
-}
-
-void TempTree::write(const std::string& relative, const std::string& bytes) const {
-  std::filesystem::path path = std::filesystem::path(root_) / relative;
-  std::filesystem::create_directories(path.parent_path());
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-void TempTree::mkdir(const std::string& relative) const {
-  std::filesystem::create_directories(std::filesystem::path(root_) / relative);
 }
 
 std::string quotedArgument(const std::string& argument) {

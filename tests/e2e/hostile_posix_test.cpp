@@ -17,26 +17,9 @@
 #include <vector>
 
 #include "e2e/harness.h"
+#include "e2e/messages.h"
 
 namespace {
-
-std::string header(const std::string& path) {
-  return "\n::::::::: " + path + "\n";
-}
-
-std::string recursion(const std::string& pattern, int depth) {
-  return "skern:findrecurse(\"" + pattern + "\"):recursion " + std::to_string(depth) + "\n";
-}
-
-std::string notFound(const std::string& pattern) {
-  return "skern:findify():\"" + pattern + "\" not found.\n";
-}
-
-std::string opened(const std::string& path) {
-  return "skern:skern():opened \"" + path + "\"\n";
-}
-
-const char kNothingFound[] = "skern:main():nothing found\n";
 
 // The largest resident size of any child waited for so far, in bytes.
 long long peakChildMemory() {
@@ -175,7 +158,7 @@ TEST(Hostile, HugePatterns) {
       // A term longer than any element is never found, however long the line.
       {{"-v", std::string(20000, 'q'), "wide.txt"},
        "",
-       recursion("wide.txt", 0) + opened(tree.root() + "/wide.txt") + kNothingFound,
+       recursion("wide.txt", 0) + scanned("opened", tree.root() + "/wide.txt") + kNothingFound,
        1},
       // A term of 999 bytes fills an element exactly.
       {{"-c-", line999, "exact.txt"}, header(tree.root() + "/exact.txt") + "  " + line999, "", 0},
@@ -238,8 +221,8 @@ TEST(Hostile, SpecialFilesAndBrokenLinksArePassedOver) {
   RunResult r = runSkern({"-v", "stuff", "*.txt"}, tree.root());
   EXPECT_EQ(r.out, header(tree.root() + "/a.txt") + " stuff\n" + header(tree.root() + "/link.txt") +
                        " stuff\n");
-  EXPECT_EQ(r.err, recursion("*.txt", 0) + opened(tree.root() + "/a.txt") +
-                       opened(tree.root() + "/link.txt"));
+  EXPECT_EQ(r.err, recursion("*.txt", 0) + scanned("opened", tree.root() + "/a.txt") +
+                       scanned("opened", tree.root() + "/link.txt"));
   EXPECT_EQ(r.status, 0);
 
   // Named exactly, each counts as not found; none of them blocks or is opened.
