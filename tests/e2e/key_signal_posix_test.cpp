@@ -22,13 +22,9 @@
 #include <string>
 
 #include "e2e/harness.h"
+#include "e2e/pseudo_terminal.h"
 
 namespace {
-
-bool sameModes(const termios& a, const termios& b) {
-  return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
-         a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
-}
 
 // Reads the master side until `prompt` has been written and a change of the terminal's modes
 // has been announced (skern changes them only for its wait, after the prompt; the master may
@@ -73,14 +69,10 @@ TEST_P(KeySignal, TerminalIsRestored) {
   TempTree tree;
   tree.write("a.txt", "stuff\n");
 
-  int master = posix_openpt(O_RDWR | O_NOCTTY);
-  ASSERT_GE(master, 0);
-  ASSERT_EQ(grantpt(master), 0);
-  ASSERT_EQ(unlockpt(master), 0);
-  std::string slavePath = ptsname(master);
-  // The test keeps the terminal open itself, so that its modes outlive skern.
-  int slave = open(slavePath.c_str(), O_RDWR | O_NOCTTY);
-  ASSERT_GE(slave, 0);
+  PseudoTerminal pty;
+  ASSERT_TRUE(openPseudoTerminal(pty));
+  const int master = pty.master;
+  const int slave = pty.slave;
   termios before;
   ASSERT_EQ(tcgetattr(slave, &before), 0);
   before.c_lflag |= EXTPROC;
@@ -93,16 +85,12 @@ TEST_P(KeySignal, TerminalIsRestored) {
   pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    setsid();
-    int terminal = open(slavePath.c_str(), O_RDWR | O_NOCTTY);
-    if (terminal < 0 || ioctl(terminal, TIOCSCTTY, 0) != 0) _exit(125);
+    int terminal = takeTerminal(pty.slavePath);
     dup2(terminal, 0);
     dup2(terminal, 1);
     dup2(terminal, 2);
-    if (chdir(tree.root().c_str()) != 0) _exit(126);
     if (c.ignoredAtStart) signal(c.signalNumber, SIG_IGN);
-    execl(program.c_str(), program.c_str(), "-k", "stuff", "a.txt", static_cast<char*>(nullptr));
-    _exit(127);
+    runWaitingSkern(program, tree.root());
   }
 
   std::string seen;
@@ -125,10 +113,9 @@ TEST_P(KeySignal, TerminalIsRestored) {
 
   termios after;
   ASSERT_EQ(tcgetattr(slave, &after), 0);
-  EXPECT_TRUE(sameModes(before, after))
+  EXPECT_TRUE(sameMode(before, after))
       << std::hex << "lflag before " << before.c_lflag << " after " << after.c_lflag;
-  close(slave);
-  close(master);
+  closePseudoTerminal(pty);
 }
 
 INSTANTIATE_TEST_SUITE_P(EndingSignals, KeySignal,

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "e2e/harness.h"
+#include "e2e/pseudo_terminal.h"
 
 namespace {
 
@@ -32,24 +33,16 @@ bool readUntil(int fd, const std::string& wanted, std::string& seen) {
   return true;
 }
 
-bool sameMode(const termios& a, const termios& b) {
-  return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
-         a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
-}
-
 // Runs skern -k in a session whose controlling terminal is a fresh pseudo-terminal, answers the
 // prompt with `key`, and checks the exit status, the terminal mode and the input left over.
 void pressKey(const std::string& key) {
   TempTree tree;
   tree.write("a.txt", "nothing to see\n");
 
-  int master = posix_openpt(O_RDWR | O_NOCTTY);
-  ASSERT_GE(master, 0);
-  ASSERT_EQ(grantpt(master), 0);
-  ASSERT_EQ(unlockpt(master), 0);
-  std::string slavePath = ptsname(master);
-  int slave = open(slavePath.c_str(), O_RDWR | O_NOCTTY);
-  ASSERT_GE(slave, 0);
+  PseudoTerminal terminal;
+  ASSERT_TRUE(openPseudoTerminal(terminal));
+  const int master = terminal.master;
+  const int slave = terminal.slave;
 
   // A mode with unusual timing values, so that a partial restore shows.
   termios before;
@@ -65,10 +58,7 @@ void pressKey(const std::string& key) {
   pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    setsid();
-    int tty = open(slavePath.c_str(), O_RDWR);
-    if (tty < 0 || ioctl(tty, TIOCSCTTY, 0) != 0) _exit(125);
-    close(tty);
+    close(takeTerminal(terminal.slavePath));
     close(master);
     close(slave);
     int devNull = open("/dev/null", O_RDONLY);
@@ -77,9 +67,7 @@ void pressKey(const std::string& key) {
     dup2(output[1], 2);
     close(output[0]);
     close(output[1]);
-    if (chdir(tree.root().c_str()) != 0) _exit(126);
-    execl(program.c_str(), program.c_str(), "-k", "stuff", "a.txt", static_cast<char*>(nullptr));
-    _exit(127);
+    runWaitingSkern(program, tree.root());
   }
   close(output[1]);
 
@@ -110,8 +98,7 @@ void pressKey(const std::string& key) {
   int left = -1;
   ASSERT_EQ(ioctl(slave, FIONREAD, &left), 0);
   EXPECT_EQ(left, 0) << "bytes of the key left unread";
-  close(slave);
-  close(master);
+  closePseudoTerminal(terminal);
 }
 
 TEST(KeyWait, OneKeyEndsTheWaitAndRestoresTheTerminal) {
