@@ -7,6 +7,7 @@
 
 #include "cmdline/settings.h"
 #include "expr/expression.h"
+#include "platform/full_path.h"
 #include "support/reset.h"
 
 namespace {
@@ -30,9 +31,11 @@ TEST(Skern, FileGoneBeforeItIsOpenedIsReported) {
   Settings.verboseErrors = true;
   char term[] = "stuff";
   parseExpression(term);
-  skern("/nonexistent-skern-dir/gone.txt");
-  EXPECT_EQ(contents(diagnostics),
-            "skern:skern():couldn't open \"/nonexistent-skern-dir/gone.txt\"\n");
+  const std::string path = "nonexistent-skern-dir/gone.txt";
+  std::string shown;
+  ASSERT_TRUE(fullPath(path, shown));
+  skern(path);
+  EXPECT_EQ(contents(diagnostics), "skern:skern():couldn't open \"" + shown + "\"\n");
   EXPECT_FALSE(HeaderShown);
   std::fclose(diagnostics);
   resetAll();
