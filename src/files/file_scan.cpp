@@ -100,6 +100,19 @@ bool readWhenCandidate(OpenFile& file) {
   std::size_t searchedTo = 0;  // occurrences starting before this have been looked for
   bool dropped = false;
   FileText.size = 0;
+  if (!file.ahead.empty() || file.aheadIsWhole) {
+    // The bytes read with the open are looked through where they lie; most files end there.
+    bool found = searchRawBytes(searcher, file.ahead) >= 0;
+    if (!found && file.aheadIsWhole) return false;
+    reserveBytes(FileText, file.ahead.size() + step);
+    std::memcpy(FileText.data.get(), file.ahead.data(), file.ahead.size());
+    FileText.size = file.ahead.size();
+    if (found) {
+      if (!file.aheadIsWhole) readRestBytes(file, FileText);
+      return true;
+    }
+    searchedTo = FileText.size - std::min(termLength - 1, FileText.size);
+  }
   for (;;) {
     reserveBytes(FileText, FileText.size + step);
     long long got = readSomeBytes(file, FileText.data.get() + FileText.size, step);
@@ -194,7 +207,7 @@ void skern(const std::string& path) {
     whole = readWhenCandidate(file);
   } else {
     FileText.size = 0;
-    readRestBytes(file, FileText);
+    readWholeFile(file, FileText);
   }
   closeFile(file);
   startLines();

@@ -7,6 +7,7 @@
 #include "files/path_parts.h"
 #include "output/diagnostics.h"
 #include "platform/directory_search.h"
+#include "platform/file_reader.h"
 
 int recursionDepth = 0;
 
@@ -28,12 +29,19 @@ bool onDescentPath(const DirectoryIdentity& identity) {
 void findify(const std::string& pattern) {
   PatternParts parts = splitPattern(pattern);
   std::string prefix = withTrailingSeparator(parts.directory);
-  bool found = false;
+  std::vector<std::string> files;
   for (const DirectoryEntry& entry : listDirectory(pattern)) {
-    if (entry.hidden || entry.system || entry.directory) continue;
-    found = true;
-    skern(prefix + entry.name);
+    if (!entry.hidden && !entry.system && !entry.directory) files.push_back(prefix + entry.name);
   }
+  // The reader may open and read the files to come together; those it passes over unread
+  // are the ones skern() will not open.
+  std::vector<std::string> toOpen;
+  for (const std::string& path : files) {
+    if (!extensionSkipped(path, Settings.skipExtensions)) toOpen.push_back(path);
+  }
+  expectFiles(std::move(toOpen));
+  bool found = !files.empty();
+  for (const std::string& path : files) skern(path);
   if (!found && Settings.verboseAll) {
     diagnostic("skern:findify():\"%s%s\" not found.\n", parts.directory.c_str(),
                parts.name.c_str());
@@ -41,23 +49,22 @@ void findify(const std::string& pattern) {
 }
 
 void findrecurse(const std::string& pattern) {
+  PatternParts parts = splitPattern(pattern);
+  std::string prefix = withTrailingSeparator(parts.directory);
+  DirectoryIdentity here;
+  bool known = Settings.recurse && directoryIdentity(prefix, here);
+  // A link back to a directory of the current descent is not entered again.
+  if (known && onDescentPath(here)) return;
   if (Settings.verboseAll) {
     diagnostic("skern:findrecurse(\"%s\"):recursion %d\n", pattern.c_str(), recursionDepth);
   }
   findify(pattern);
   if (!Settings.recurse) return;
   ++recursionDepth;
-  PatternParts parts = splitPattern(pattern);
-  std::string prefix = withTrailingSeparator(parts.directory);
-  DirectoryIdentity here;
-  bool known = directoryIdentity(prefix, here);
   if (known) descentPath.push_back(here);
   for (const DirectoryEntry& entry : listDirectory(prefix + "*")) {
     if (!entry.directory || entry.name == "." || entry.name == "..") continue;
-    std::string subdirectory = withTrailingSeparator(prefix + entry.name);
-    DirectoryIdentity identity;
-    if (known && directoryIdentity(subdirectory, identity) && onDescentPath(identity)) continue;
-    findrecurse(subdirectory + parts.name);
+    findrecurse(withTrailingSeparator(prefix + entry.name) + parts.name);
   }
   if (known) descentPath.pop_back();
   --recursionDepth;

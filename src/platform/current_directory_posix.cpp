@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include "platform/current_directory.h"
+#include "platform/file_reader.h"
 
 namespace {
 
@@ -21,5 +22,6 @@ std::string currentDirectory() {
 
 bool setCurrentDirectory(const std::string& path) {
   isKnown = false;
+  resetFileAccess();
   return chdir(path.c_str()) == 0;
 }

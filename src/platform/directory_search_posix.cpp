@@ -4,22 +4,15 @@
 #include <algorithm>
 
 #include "platform/directory_search.h"
+#include "platform/held_directory_posix.h"
 #include "platform/wildcard.h"
 
 namespace {
 
-// Closes a directory stream on every way out of the listing.
-struct DirCloser {
-  DIR* dir;
-  ~DirCloser() {
-    if (dir) closedir(dir);
-  }
-};
-
 // Fills in the kind of `entry` from the listing's type where it gives one, else from stat()
 // with links followed. A dangling link and anything that is neither a regular file nor a
 // directory counts as a system entry.
-void classify(DirectoryEntry& entry, const std::string& path, unsigned char type) {
+void classify(DirectoryEntry& entry, int directoryFd, const char* name, unsigned char type) {
   if (type == DT_REG) return;
   if (type == DT_DIR) {
     entry.directory = true;
@@ -30,7 +23,7 @@ void classify(DirectoryEntry& entry, const std::string& path, unsigned char type
     return;
   }
   struct stat info;
-  if (stat(path.c_str(), &info) != 0) {
+  if (fstatat(directoryFd, name, &info, 0) != 0) {
     entry.system = true;
   } else if (S_ISDIR(info.st_mode)) {
     entry.directory = true;
@@ -41,13 +34,13 @@ void classify(DirectoryEntry& entry, const std::string& path, unsigned char type
 
 // Every entry of `directory` ("" for the current one), sorted; false when it cannot be listed.
 bool readWholeDirectory(const std::string& directory, std::vector<DirectoryEntry>& entries) {
-  DirCloser closer{opendir(directory.empty() ? "." : directory.c_str())};
-  if (closer.dir == nullptr) return false;
-  while (dirent* found = readdir(closer.dir)) {
+  DIR* stream = heldDirectoryToList(directory);
+  if (stream == nullptr) return false;
+  while (dirent* found = readdir(stream)) {
     DirectoryEntry entry;
     entry.name = found->d_name;
     entry.hidden = entry.name[0] == '.';
-    classify(entry, directory + entry.name, found->d_type);
+    classify(entry, dirfd(stream), found->d_name, found->d_type);
     entries.push_back(std::move(entry));
   }
   std::sort(entries.begin(), entries.end(), [](const DirectoryEntry& a, const DirectoryEntry& b) {
@@ -85,8 +78,9 @@ std::vector<DirectoryEntry> listDirectory(const std::string& pattern) {
 }
 
 bool directoryIdentity(const std::string& path, DirectoryIdentity& identity) {
+  int directory = heldDirectoryFd(path);
   struct stat info;
-  if (stat(path.empty() ? "." : path.c_str(), &info) != 0) return false;
+  if (directory < 0 || fstat(directory, &info) != 0) return false;
   identity.device = static_cast<std::uint64_t>(info.st_dev);
   identity.inode = static_cast<std::uint64_t>(info.st_ino);
   return true;

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 /// Gives a buffer's block back to the host.
 struct BufferRelease {
@@ -26,10 +28,21 @@ void reserveBytes(ByteBuffer& buffer, std::size_t needed);
 struct OpenFile {
   long long handle = -1;       ///< The host's handle, -1 while nothing is open.
   long long expectedSize = 0;  ///< The file's size when it was opened, 0 when unknown.
+  /// The file's first bytes where the host read them with the open; the handle stands after
+  /// them. Valid until the file is closed.
+  std::string_view ahead;
+  bool aheadIsWhole = false;  ///< `ahead` holds all of the file.
 };
+
+/// Tells the reader the files that are to be opened next, in this order, so that the host may
+/// open and start reading several at once. Files opened otherwise are opened one by one.
+void expectFiles(std::vector<std::string> paths);
 
 /// Opens an existing file for reading only, without creating, locking or changing it.
 bool openForReading(const std::string& path, OpenFile& file);
+
+/// Appends every byte of `file` to `buffer`: those read ahead, then the rest.
+void readWholeFile(OpenFile& file, ByteBuffer& buffer);
 
 /// Appends every byte of `file` from where it stands to `buffer`, up to its end or the first
 /// read error.
@@ -43,3 +56,7 @@ bool rewindFile(OpenFile& file);
 
 /// Closes `file`; nothing happens when it is not open.
 void closeFile(OpenFile& file);
+
+/// Lets go of what the reader holds open between files: the directory it works in and files
+/// read ahead (for tests, and when the current directory changes).
+void resetFileAccess();

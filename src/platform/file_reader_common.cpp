@@ -35,3 +35,12 @@ void readRestBytes(OpenFile& file, ByteBuffer& buffer) {
     want = 1 << 16;
   }
 }
+
+void readWholeFile(OpenFile& file, ByteBuffer& buffer) {
+  if (!file.ahead.empty()) {
+    reserveBytes(buffer, buffer.size + file.ahead.size());
+    std::memcpy(buffer.data.get() + buffer.size, file.ahead.data(), file.ahead.size());
+    buffer.size += file.ahead.size();
+  }
+  if (!file.aheadIsWhole) readRestBytes(file, buffer);
+}

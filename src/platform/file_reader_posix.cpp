@@ -1,53 +1,235 @@
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "platform/file_reader.h"
+#include "platform/held_directory_posix.h"
+#include "platform/io_batch.h"
+#include "platform/memory.h"
 
 namespace {
 
-// The directory of the last file opened, held open: the files of one directory are opened one
-// after the other, and opening each by its name in the held directory spares the system a walk
-// along the whole path every time.
-std::string heldDirectory;
-int heldDirectoryFd = -1;
+// O_NONBLOCK keeps a FIFO or device that took a listed file's place from blocking the open or
+// a read; it changes nothing for a regular file.
+constexpr int kOpenFlags = O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
 
-// The held descriptor of `directory`, opened first unless it is the one held; -1 when it
-// cannot be opened.
-int directoryFor(const std::string& directory) {
-  if (directory != heldDirectory || heldDirectoryFd < 0) {
-    if (heldDirectoryFd >= 0) close(heldDirectoryFd);
-    heldDirectoryFd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    heldDirectory = directory;
+// Bytes read with the open. Most searched files are smaller and are read whole in one go; a
+// larger one is first checked to be a regular file and then read on.
+constexpr std::size_t kAheadBytes = std::size_t{1} << 16;
+
+// Files opened and read in one batch, at most.
+constexpr std::size_t kMostAhead = kBatchLimit / 2;
+
+// A file of a batch.
+struct AheadFile {
+  std::string path;
+  std::size_t nameAt = 0;  // where its name starts in `path`
+  int fd = -1;             // -errno when the open failed
+  long long got = 0;       // what the first read returned
+};
+
+// The files announced by `expectFiles`, and the next one of them not yet in a batch.
+std::vector<std::string> expected;
+std::size_t nextExpected = 0;
+
+// The files of the latest batch, and the next one not yet taken by `openForReading`.
+std::vector<AheadFile> batch;
+std::size_t nextInBatch = 0;
+
+// Descriptors whose close waits for the next batch, where it costs no call of its own.
+std::vector<int> closing;
+
+// The descriptor of the file last handed out from a batch.
+int handedOut = -1;
+
+// Room for the first bytes of every file of a batch.
+char* slots = nullptr;
+
+// Files per batch: the descriptors of a batch and of the closes it waits for must fit well
+// within the process's limit.
+std::size_t batchSize() {
+  static std::size_t size = [] {
+    struct rlimit limit;
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
+      return kMostAhead;
+    }
+    rlim_t spare = limit.rlim_cur > 32 ? (limit.rlim_cur - 32) / 4 : 1;
+    return std::clamp<std::size_t>(static_cast<std::size_t>(spare), 1, kMostAhead);
+  }();
+  return size;
+}
+
+// Runs `ops` as one batch, unless the process may open so few files that batches would not
+// pay for the descriptor they take: then one by one.
+bool runFileBatch(std::span<BatchOp> ops) {
+  if (batchSize() > 1) return runBatch(ops);
+  for (BatchOp& op : ops) runOneByOne(op);
+  return true;
+}
+
+void closeNow(int fd) {
+  BatchOp op;
+  op.kind = BatchOp::kClose;
+  op.fd = fd;
+  runOneByOne(op);
+}
+
+// Closes every descriptor of the latest batch that was never handed out.
+void dropBatch() {
+  for (std::size_t i = nextInBatch; i < batch.size(); ++i) {
+    if (batch[i].fd >= 0) closing.push_back(batch[i].fd);
   }
-  return heldDirectoryFd;
+  batch.clear();
+  nextInBatch = 0;
+}
+
+// Opens `paths` and reads the first bytes of each into the slots, with the waiting closes.
+void fillBatch(std::span<const std::string> paths) {
+  dropBatch();
+  if (slots == nullptr) slots = static_cast<char*>(reserveMemory(kMostAhead * kAheadBytes));
+  while (closing.size() + paths.size() > kBatchLimit) {
+    closeNow(closing.back());
+    closing.pop_back();
+  }
+  std::vector<BatchOp> ops;
+  for (int fd : closing) {
+    BatchOp& op = ops.emplace_back();
+    op.kind = BatchOp::kClose;
+    op.fd = fd;
+  }
+  closing.clear();
+  std::size_t firstOpen = ops.size();
+  for (const std::string& path : paths) {
+    AheadFile& file = batch.emplace_back();
+    file.path = path;
+    std::size_t slash = path.rfind('/');
+    file.nameAt = slash == std::string::npos ? 0 : slash + 1;
+  }
+  int directory = heldDirectoryFd(batch.front().path.substr(0, batch.front().nameAt));
+  for (const AheadFile& file : batch) {
+    BatchOp& op = ops.emplace_back();
+    op.kind = BatchOp::kOpen;
+    // Every file of a batch lies in the held directory, unless the caller's list did not.
+    bool held =
+        directory >= 0 &&
+        file.path.compare(0, file.nameAt, batch.front().path, 0, batch.front().nameAt) == 0 &&
+        file.nameAt == batch.front().nameAt;
+    op.fd = held ? directory : AT_FDCWD;
+    op.name = held ? file.path.c_str() + file.nameAt : file.path.c_str();
+    op.openFlags = kOpenFlags;
+  }
+  bool whole = runFileBatch(ops);
+  std::vector<BatchOp> reads;
+  for (std::size_t i = 0; i < batch.size(); ++i) {
+    batch[i].fd = static_cast<int>(ops[firstOpen + i].result);
+    if (!whole) batch[i].fd = -EIO;
+    if (batch[i].fd < 0) continue;
+    BatchOp& op = reads.emplace_back();
+    op.kind = BatchOp::kRead;
+    op.fd = batch[i].fd;
+    op.into = slots + i * kAheadBytes;
+    op.most = kAheadBytes;
+  }
+  if (whole) whole = runFileBatch(reads);
+  std::size_t read = 0;
+  for (AheadFile& file : batch) {
+    if (file.fd < 0) continue;
+    file.got = whole ? reads[read++].result : -EIO;
+  }
+  if (!whole) {
+    // The system may still be writing into the slots: they are given up, and the files of
+    // this batch are opened afresh one by one.
+    slots = nullptr;
+    for (AheadFile& file : batch) {
+      if (file.fd >= 0) closing.push_back(file.fd);
+    }
+    batch.clear();
+  }
+}
+
+// Opens `path` alone and reads its first bytes, as a batch of one.
+bool openAlone(const std::string& path) {
+  fillBatch(std::span<const std::string>(&path, 1));
+  return !batch.empty();
+}
+
+// The entry of the latest batch for `path`, at or after the next one; null when there is none.
+AheadFile* takeFromBatch(const std::string& path) {
+  for (std::size_t i = nextInBatch; i < batch.size(); ++i) {
+    if (batch[i].path != path) continue;
+    // Files passed over are not opened by the caller after all.
+    for (std::size_t j = nextInBatch; j < i; ++j) {
+      if (batch[j].fd >= 0) closing.push_back(batch[j].fd);
+    }
+    nextInBatch = i + 1;
+    return &batch[i];
+  }
+  return nullptr;
+}
+
+// Starts a batch at `path` when it is one of the files expected next.
+bool batchFrom(const std::string& path) {
+  auto found =
+      std::find(expected.begin() + static_cast<std::ptrdiff_t>(nextExpected), expected.end(), path);
+  if (found == expected.end()) return false;
+  std::size_t from = static_cast<std::size_t>(found - expected.begin());
+  std::size_t count = std::min(batchSize(), expected.size() - from);
+  fillBatch(std::span<const std::string>(expected.data() + from, count));
+  nextExpected = from + count;
+  return !batch.empty();
+}
+
+// Turns a batch entry into `file`; false when it could not be opened or is no regular file.
+bool handOut(AheadFile& entry, OpenFile& file) {
+  if (entry.fd == -EMFILE || entry.fd == -ENFILE) {
+    // Too many files open at once: the waiting closes are made now, and the file is tried on
+    // its own.
+    for (int fd : closing) closeNow(fd);
+    closing.clear();
+    std::string path = entry.path;
+    if (!openAlone(path)) return false;
+    AheadFile* alone = takeFromBatch(path);
+    return alone != nullptr && alone->fd >= 0 && handOut(*alone, file);
+  }
+  if (entry.fd < 0) return false;
+  if (entry.got < 0 || entry.got == static_cast<long long>(kAheadBytes)) {
+    // A short first read is the whole of a file that was listed as regular. One that fills
+    // its room, or fails, may come from a device or directory that took the file's place:
+    // the file is read on only when it is still a regular file.
+    struct stat info;
+    if (fstat(entry.fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+      closing.push_back(entry.fd);
+      entry.fd = -1;
+      return false;
+    }
+    file.expectedSize = static_cast<long long>(info.st_size);
+  }
+  std::size_t slot = static_cast<std::size_t>(&entry - batch.data());
+  file.handle = entry.fd;
+  file.ahead = std::string_view(slots + slot * kAheadBytes,
+                                entry.got > 0 ? static_cast<std::size_t>(entry.got) : 0);
+  file.aheadIsWhole = entry.got < static_cast<long long>(kAheadBytes);
+  handedOut = entry.fd;
+  entry.fd = -1;
+  return true;
 }
 
 }  // namespace
 
+void expectFiles(std::vector<std::string> paths) {
+  expected = std::move(paths);
+  nextExpected = 0;
+}
+
 bool openForReading(const std::string& path, OpenFile& file) {
-  // O_NONBLOCK keeps a FIFO or device that took a listed file's place from blocking the open;
-  // it changes nothing for a regular file, the only kind that is read.
-  const int flags = O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
-  std::size_t slash = path.rfind('/');
-  int fd = -1;
-  if (slash == std::string::npos || slash == 0) {
-    fd = open(path.c_str(), flags);
-  } else {
-    int directory = directoryFor(path.substr(0, slash + 1));
-    fd = directory >= 0 ? openat(directory, path.c_str() + slash + 1, flags)
-                        : open(path.c_str(), flags);
-  }
-  if (fd < 0) return false;
-  struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    close(fd);
-    return false;
-  }
-  file.handle = fd;
-  file.expectedSize = static_cast<long long>(info.st_size);
-  return true;
+  file = OpenFile();
+  AheadFile* entry = takeFromBatch(path);
+  if (entry == nullptr && (batchFrom(path) || openAlone(path))) entry = takeFromBatch(path);
+  return entry != nullptr && handOut(*entry, file);
 }
 
 long long readSomeBytes(OpenFile& file, char* into, std::size_t most) {
@@ -63,6 +245,23 @@ bool rewindFile(OpenFile& file) {
 
 void closeFile(OpenFile& file) {
   if (file.handle < 0) return;
-  close(static_cast<int>(file.handle));
+  int fd = static_cast<int>(file.handle);
+  if (fd == handedOut) {
+    closing.push_back(fd);
+    handedOut = -1;
+  } else {
+    closeNow(fd);
+  }
   file.handle = -1;
+  file.ahead = std::string_view();
+}
+
+void resetFileAccess() {
+  dropBatch();
+  for (int fd : closing) closeNow(fd);
+  closing.clear();
+  expected.clear();
+  nextExpected = 0;
+  handedOut = -1;
+  releaseHeldDirectory();
 }

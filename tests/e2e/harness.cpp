@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -36,7 +37,7 @@ TempTree::~TempTree() {
 }
 
 RunResult runSkern(const std::vector<std::string>& arguments, const std::string& directory,
-                   bool newSession) {
+                   bool newSession, long openFileLimit) {
   int outPipe[2], errPipe[2];
   if (pipe(outPipe) != 0 || pipe(errPipe) != 0) throw std::runtime_error("pipe failed");
   std::string program = skernExecutable();
@@ -53,8 +54,14 @@ RunResult runSkern(const std::vector<std::string>& arguments, const std::string&
     dup2(devNull, 0);
     dup2(outPipe[1], 1);
     dup2(errPipe[1], 2);
-    close(outPipe[0]);
-    close(errPipe[0]);
+    // skern starts with standard input and output only, whatever this process holds open.
+    close_range(3, ~0u, 0);
+    if (openFileLimit > 0) {
+      rlimit limit{};
+      getrlimit(RLIMIT_NOFILE, &limit);
+      limit.rlim_cur = static_cast<rlim_t>(openFileLimit);
+      if (setrlimit(RLIMIT_NOFILE, &limit) != 0) _exit(125);
+    }
     if (chdir(directory.c_str()) != 0) _exit(126);
     execv(program.c_str(), argv.data());
     _exit(127);

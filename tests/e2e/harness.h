@@ -34,9 +34,10 @@ class TempTree {
 
 /// Runs skern with `arguments` (the program name is added) in the folder `directory`, with
 /// standard input from /dev/null. With `newSession`, skern runs in a session of its own and
-/// so has no controlling terminal.
+/// so has no controlling terminal. An `openFileLimit` above 0 is the most files skern may
+/// have open at once, standard input and output included (POSIX only).
 RunResult runSkern(const std::vector<std::string>& arguments, const std::string& directory,
-                   bool newSession = false);
+                   bool newSession = false, long openFileLimit = 0);
 
 /// The path of the skern executable under test.
 std::string skernExecutable();

@@ -186,7 +186,7 @@ std::string quotedArgument(const std::string& argument) {
 // The arguments are quoted so that skern's own rules split them back; a new session is a
 // process without a console, so that a key wait ends at once.
 RunResult runSkern(const std::vector<std::string>& arguments, const std::string& directory,
-                   bool newSession) {
+                   bool newSession, long /*openFileLimit*/) {
   std::string line = quotedArgument(windowsPath(skernExecutable()));
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     // An empty argument can only be written as a lone quote at the very end of the line.

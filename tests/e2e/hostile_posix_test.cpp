@@ -247,6 +247,23 @@ TEST(Hostile, DirectoryLinkLoopsEndTheDescent) {
   EXPECT_EQ(r.status, 0);
 }
 
+TEST(Hostile, FewFileDescriptorsStillReadEveryFile) {
+  // Files are opened several at a time; a low limit on open files must cost no file.
+  TempTree tree;
+  std::string expected;
+  for (int i = 0; i < 40; ++i) {
+    std::string name = "sub/" + std::to_string(100 + i) + ".txt";
+    tree.write(name, "stuff " + std::to_string(i) + "\n");
+    expected += header(tree.root() + "/" + name) + " stuff " + std::to_string(i) + "\n";
+  }
+  for (long most : {5, 12, 40}) {
+    RunResult r = runSkern({"-s", "stuff", "*.txt"}, tree.root(), false, most);
+    EXPECT_EQ(r.out, expected) << most;
+    EXPECT_EQ(r.err, "") << most;
+    EXPECT_EQ(r.status, 0) << most;
+  }
+}
+
 TEST(Hostile, EveryByteValueInTextNamesAndExpressions) {
   TempTree tree;
   // Text: "key", a byte, "key" on every line. CR is removed, LF ends a line early, NUL cuts

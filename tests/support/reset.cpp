@@ -10,6 +10,7 @@
 #include "files/recursion.h"
 #include "output/diagnostics.h"
 #include "output/hit_display.h"
+#include "platform/file_reader.h"
 
 void resetAll() {
   resetSettings();
@@ -23,4 +24,5 @@ void resetAll() {
   HeaderShown = false;
   foundAny = false;
   startDirectory.clear();
+  resetFileAccess();
 }

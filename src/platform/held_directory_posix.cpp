@@ -1,0 +1,38 @@
+#include "platform/held_directory_posix.h"
+
+namespace {
+
+std::string heldPath;
+DIR* heldStream = nullptr;
+bool heldListed = false;  // the stream has been read since it was opened
+
+DIR* hold(const std::string& directory) {
+  if (heldStream != nullptr && directory == heldPath) return heldStream;
+  if (heldStream != nullptr) closedir(heldStream);
+  heldStream = opendir(directory.empty() ? "." : directory.c_str());
+  heldPath = directory;
+  heldListed = false;
+  return heldStream;
+}
+
+}  // namespace
+
+int heldDirectoryFd(const std::string& directory) {
+  DIR* stream = hold(directory);
+  return stream != nullptr ? dirfd(stream) : -1;
+}
+
+DIR* heldDirectoryToList(const std::string& directory) {
+  DIR* stream = hold(directory);
+  if (stream == nullptr) return nullptr;
+  if (heldListed) rewinddir(stream);
+  heldListed = true;
+  return stream;
+}
+
+void releaseHeldDirectory() {
+  if (heldStream != nullptr) closedir(heldStream);
+  heldStream = nullptr;
+  heldPath.clear();
+  heldListed = false;
+}

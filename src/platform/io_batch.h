@@ -1,0 +1,34 @@
+// Opening, reading and closing many files with one request to the system where it can take
+// them so (Linux's io_uring): each system call costs more than the work of opening and
+// reading a small file, so a directory's files are handed over together.
+#pragma once
+
+#include <cstddef>
+#include <span>
+
+/// One operation of a batch.
+struct BatchOp {
+  enum Kind { kOpen, kRead, kClose };
+  Kind kind = kOpen;
+  int fd = -1;                 ///< kOpen: the directory the name is relative to; else the file.
+  const char* name = nullptr;  ///< kOpen: the name to open.
+  int openFlags = 0;           ///< kOpen: the flags of openat().
+  char* into = nullptr;        ///< kRead: where the bytes go.
+  std::size_t most = 0;        ///< kRead: at most this many bytes, from the file's position.
+  long long result = 0;        ///< What the system call returns; -errno on failure.
+};
+
+/// The most operations one `runBatch` takes.
+constexpr std::size_t kBatchLimit = 64;
+
+/// Carries out every operation of `ops` (at most `kBatchLimit`) and waits until all are done;
+/// their order holds only within each file. Where the system takes no batches, they are made
+/// one by one. False when `ops` is over the limit or the batch broke off while the system
+/// still held some of it: the buffers of its reads must then no longer be used.
+bool runBatch(std::span<BatchOp> ops);
+
+/// Whether `runBatch` hands operations to the system together (for tests and measurements).
+bool batchesAreJoined();
+
+/// Carries out `op` alone, with its own system call, and sets its result.
+void runOneByOne(BatchOp& op);

@@ -1,0 +1,189 @@
+// Batches through io_uring, set up with raw system calls. Where the kernel has no ring, has
+// it switched off, or lacks one of the operations, every batch is made one by one instead.
+#include <errno.h>
+#include <linux/io_uring.h>
+#include <sys/mman.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+
+#include "platform/io_batch.h"
+
+namespace {
+
+struct Ring {
+  bool tried = false;  // set-up was attempted
+  bool usable = false;
+  int fd = -1;
+  unsigned* sqTail = nullptr;
+  unsigned sqMask = 0;
+  unsigned* cqHead = nullptr;
+  unsigned* cqTail = nullptr;
+  unsigned cqMask = 0;
+  io_uring_sqe* sqes = nullptr;
+  io_uring_cqe* cqes = nullptr;
+};
+
+Ring ring;
+
+int ringSetup(unsigned entries, io_uring_params& params) {
+  return static_cast<int>(syscall(__NR_io_uring_setup, entries, &params));
+}
+
+int ringEnter(unsigned submit, unsigned wait) {
+  return static_cast<int>(
+      syscall(__NR_io_uring_enter, ring.fd, submit, wait, IORING_ENTER_GETEVENTS, nullptr, 0));
+}
+
+int ringRegister(unsigned opcode, void* argument, unsigned count) {
+  return static_cast<int>(syscall(__NR_io_uring_register, ring.fd, opcode, argument, count));
+}
+
+// Whether the kernel knows every operation a batch uses.
+bool operationsSupported() {
+  constexpr unsigned kProbed = 64;
+  alignas(io_uring_probe) unsigned char
+      space[sizeof(io_uring_probe) + kProbed * sizeof(io_uring_probe_op)] = {};
+  auto* probe = reinterpret_cast<io_uring_probe*>(space);
+  if (ringRegister(IORING_REGISTER_PROBE, probe, kProbed) < 0) return false;
+  for (unsigned op : {IORING_OP_OPENAT, IORING_OP_READ, IORING_OP_CLOSE}) {
+    if (op > probe->last_op || !(probe->ops[op].flags & IO_URING_OP_SUPPORTED)) return false;
+  }
+  return true;
+}
+
+bool mapRing(const io_uring_params& params) {
+  std::size_t sqBytes = params.sq_off.array + params.sq_entries * sizeof(unsigned);
+  std::size_t cqBytes = params.cq_off.cqes + params.cq_entries * sizeof(io_uring_cqe);
+  std::size_t bytes = sqBytes > cqBytes ? sqBytes : cqBytes;
+  void* rings = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, ring.fd,
+                     IORING_OFF_SQ_RING);
+  if (rings == MAP_FAILED) return false;
+  void* sqes = mmap(nullptr, params.sq_entries * sizeof(io_uring_sqe), PROT_READ | PROT_WRITE,
+                    MAP_SHARED | MAP_POPULATE, ring.fd, IORING_OFF_SQES);
+  if (sqes == MAP_FAILED) return false;
+  char* base = static_cast<char*>(rings);
+  ring.sqTail = reinterpret_cast<unsigned*>(base + params.sq_off.tail);
+  ring.sqMask = *reinterpret_cast<unsigned*>(base + params.sq_off.ring_mask);
+  ring.cqHead = reinterpret_cast<unsigned*>(base + params.cq_off.head);
+  ring.cqTail = reinterpret_cast<unsigned*>(base + params.cq_off.tail);
+  ring.cqMask = *reinterpret_cast<unsigned*>(base + params.cq_off.ring_mask);
+  ring.cqes = reinterpret_cast<io_uring_cqe*>(base + params.cq_off.cqes);
+  ring.sqes = static_cast<io_uring_sqe*>(sqes);
+  // Submission slot i always names entry i.
+  auto* array = reinterpret_cast<unsigned*>(base + params.sq_off.array);
+  for (unsigned i = 0; i < params.sq_entries; ++i) array[i] = i;
+  return true;
+}
+
+bool setUp() {
+  ring.tried = true;
+  io_uring_params params{};
+  // Completions are taken only while skern waits for them, by its one thread.
+  params.flags = IORING_SETUP_SINGLE_ISSUER | IORING_SETUP_DEFER_TASKRUN;
+  ring.fd = ringSetup(kBatchLimit, params);
+  if (ring.fd < 0 && errno == EINVAL) {
+    params = io_uring_params{};
+    ring.fd = ringSetup(kBatchLimit, params);
+  }
+  if (ring.fd < 0) return false;
+  const unsigned needed = IORING_FEAT_SINGLE_MMAP | IORING_FEAT_RW_CUR_POS;
+  if ((params.features & needed) != needed || params.sq_entries < kBatchLimit ||
+      params.cq_entries < kBatchLimit || !operationsSupported() || !mapRing(params)) {
+    close(ring.fd);
+    ring.fd = -1;
+    return false;
+  }
+  // A file that is not in memory is read by a kernel worker; one at a time is enough for a
+  // search that looks at its files one after the other.
+  unsigned workers[2] = {1, 1};
+  ringRegister(IORING_REGISTER_IOWQ_MAX_WORKERS, workers, 2);
+  return true;
+}
+
+void prepare(io_uring_sqe& entry, const BatchOp& op, std::size_t index) {
+  std::memset(&entry, 0, sizeof entry);
+  entry.user_data = index;
+  entry.fd = op.fd;
+  switch (op.kind) {
+    case BatchOp::kOpen:
+      entry.opcode = IORING_OP_OPENAT;
+      entry.addr = reinterpret_cast<std::uintptr_t>(op.name);
+      entry.open_flags = static_cast<unsigned>(op.openFlags);
+      break;
+    case BatchOp::kRead:
+      entry.opcode = IORING_OP_READ;
+      entry.addr = reinterpret_cast<std::uintptr_t>(op.into);
+      entry.len = op.most > (1u << 30) ? (1u << 30) : static_cast<unsigned>(op.most);
+      entry.off = ~0ull;  // from the file's position, which the read moves on
+      break;
+    case BatchOp::kClose:
+      entry.opcode = IORING_OP_CLOSE;
+      break;
+  }
+}
+
+// Takes every completion there is; returns how many.
+std::size_t reap(std::span<BatchOp> ops) {
+  std::atomic_ref<unsigned> head(*ring.cqHead);
+  std::atomic_ref<unsigned> tail(*ring.cqTail);
+  unsigned at = head.load(std::memory_order_relaxed);
+  unsigned end = tail.load(std::memory_order_acquire);
+  std::size_t taken = 0;
+  for (; at != end; ++at, ++taken) {
+    const io_uring_cqe& done = ring.cqes[at & ring.cqMask];
+    if (done.user_data < ops.size()) ops[done.user_data].result = done.res;
+  }
+  head.store(at, std::memory_order_release);
+  return taken;
+}
+
+}  // namespace
+
+bool runBatch(std::span<BatchOp> ops) {
+  if (ops.size() > kBatchLimit) return false;
+  if (!ring.tried) ring.usable = setUp();
+  if (!ring.usable || ops.empty()) {
+    for (BatchOp& op : ops) runOneByOne(op);
+    return true;
+  }
+  std::atomic_ref<unsigned> sqTail(*ring.sqTail);
+  unsigned tail = sqTail.load(std::memory_order_relaxed);
+  for (std::size_t i = 0; i < ops.size(); ++i) {
+    prepare(ring.sqes[(tail + i) & ring.sqMask], ops[i], i);
+  }
+  sqTail.store(tail + static_cast<unsigned>(ops.size()), std::memory_order_release);
+
+  std::size_t submitted = 0;
+  std::size_t completed = 0;
+  while (completed < ops.size()) {
+    unsigned toSubmit = static_cast<unsigned>(ops.size() - submitted);
+    unsigned toWait = static_cast<unsigned>(ops.size() - completed);
+    int taken = ringEnter(toSubmit, toWait);
+    if (taken < 0) {
+      if (errno == EINTR) continue;
+      if (errno == EAGAIN || errno == EBUSY) {
+        std::size_t reaped = reap(ops);
+        completed += reaped;
+        if (reaped > 0) continue;
+      }
+      // The ring broke off. What it never took is made one by one; what it took may still
+      // be under way, and its buffers are given up.
+      ring.usable = false;
+      if (submitted > 0) return false;
+      for (BatchOp& op : ops) runOneByOne(op);
+      return true;
+    }
+    submitted += static_cast<std::size_t>(taken);
+    completed += reap(ops);
+  }
+  return true;
+}
+
+bool batchesAreJoined() {
+  if (!ring.tried) ring.usable = setUp();
+  return ring.usable;
+}

@@ -1,0 +1,12 @@
+// Hosts that take no batches: every operation is its own system call.
+#include "platform/io_batch.h"
+
+bool runBatch(std::span<BatchOp> ops) {
+  if (ops.size() > kBatchLimit) return false;
+  for (BatchOp& op : ops) runOneByOne(op);
+  return true;
+}
+
+bool batchesAreJoined() {
+  return false;
+}

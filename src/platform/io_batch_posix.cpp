@@ -1,0 +1,24 @@
+#include <errno.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "platform/io_batch.h"
+
+void runOneByOne(BatchOp& op) {
+  long long result = 0;
+  switch (op.kind) {
+    case BatchOp::kOpen:
+      do result = openat(op.fd, op.name, op.openFlags);
+      while (result < 0 && errno == EINTR);
+      break;
+    case BatchOp::kRead:
+      do result = read(op.fd, op.into, op.most);
+      while (result < 0 && errno == EINTR);
+      break;
+    case BatchOp::kClose:
+      // Interrupted or not, the descriptor is gone: a close is never repeated.
+      result = close(op.fd) == 0 || errno == EINTR ? 0 : -1;
+      break;
+  }
+  op.result = result < 0 ? -errno : result;
+}

@@ -1,0 +1,213 @@
+// The POSIX file reader: files opened and read ahead in batches must come out exactly as they
+// are on disk, whatever order they are asked for in, and whatever took their place.
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/file_reader.h"
+#include "platform/io_batch.h"
+
+namespace {
+
+class ReaderFolder : public testing::Test {
+ protected:
+  void SetUp() override {
+    resetFileAccess();
+    char pattern[] = "/tmp/skern-reader-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    root = pattern;
+    batchesAreJoined();  // the batch interface, once set up, stays open
+    fdsBefore = openDescriptors();
+  }
+  void TearDown() override {
+    resetFileAccess();
+    EXPECT_EQ(openDescriptors(), fdsBefore) << "descriptors left open";
+    std::filesystem::remove_all(root);
+  }
+  std::string write(const std::string& name, const std::string& bytes) {
+    std::ofstream(root + "/" + name, std::ios::binary) << bytes;
+    return root + "/" + name;
+  }
+  // The whole of `path` as the reader gives it; "<no open>" when it cannot be opened.
+  static std::string readAll(const std::string& path) {
+    OpenFile file;
+    if (!openForReading(path, file)) return "<no open>";
+    ByteBuffer buffer;
+    readWholeFile(file, buffer);
+    closeFile(file);
+    return std::string(buffer.data.get(), buffer.size);
+  }
+  static int openDescriptors() {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+      (void)entry;
+      ++count;
+    }
+    return count;
+  }
+  std::string root;
+  int fdsBefore = 0;
+};
+
+// Bytes that differ from file to file and from place to place.
+std::string contentOf(int file, std::size_t size) {
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 131 + file * 7) % 251);
+  return bytes;
+}
+
+TEST_F(ReaderFolder, EveryFileComesOutWholeInAnyOrder) {
+  // Sizes around the bytes read with the open, over more files than one batch holds.
+  const std::size_t sizes[] = {0, 1, 65535, 65536, 65537, 200000, 17};
+  std::vector<std::string> paths;
+  std::vector<std::string> contents;
+  for (int i = 0; i < 45; ++i) {
+    contents.push_back(contentOf(i, sizes[i % 7]));
+    paths.push_back(write(std::to_string(100 + i), contents.back()));
+  }
+  expectFiles(paths);
+  // In order, with one passed over, then the passed-over one and one never announced.
+  for (int i = 0; i < 45; ++i) {
+    if (i == 3) continue;
+    EXPECT_EQ(readAll(paths[i]), contents[i]) << paths[i];
+  }
+  EXPECT_EQ(readAll(paths[3]), contents[3]);
+  std::string other = write("other", "not announced");
+  EXPECT_EQ(readAll(other), "not announced");
+  // Asked for backwards, each file is opened on its own.
+  for (int i = 44; i >= 40; --i) EXPECT_EQ(readAll(paths[i]), contents[i]);
+}
+
+TEST_F(ReaderFolder, BatchesThatRunOutOfDescriptors) {
+  std::vector<std::string> paths;
+  for (int i = 0; i < 40; ++i) paths.push_back(write(std::to_string(i), contentOf(i, 100 + i)));
+  // Room for the directory and a few files only, far fewer than a batch opens (whose size
+  // was set by the limit at the first open).
+  EXPECT_EQ(readAll(paths[0]), contentOf(0, 100));
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+  rlimit low = saved;
+  low.rlim_cur = static_cast<rlim_t>(openDescriptors() + 3);
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+  expectFiles(paths);
+  std::vector<std::string> got;
+  for (const std::string& path : paths) got.push_back(readAll(path));
+  resetFileAccess();
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
+  for (int i = 0; i < 40; ++i) EXPECT_EQ(got[i], contentOf(i, 100 + i)) << i;
+}
+
+TEST_F(ReaderFolder, FilesThatChangedSinceTheListing) {
+  std::string before = write("a", "first");
+  std::string gone = write("gone", "x");
+  std::string directory = write("dir", "x");
+  std::string fifo = write("fifo", "x");
+  std::string after = write("b", "last");
+  expectFiles({before, gone, directory, fifo, after});
+  ASSERT_EQ(unlink(gone.c_str()), 0);
+  ASSERT_EQ(unlink(directory.c_str()), 0);
+  ASSERT_EQ(mkdir(directory.c_str(), 0755), 0);
+  ASSERT_EQ(unlink(fifo.c_str()), 0);
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  EXPECT_EQ(readAll(before), "first");
+  EXPECT_EQ(readAll(gone), "<no open>");
+  EXPECT_EQ(readAll(directory), "<no open>");
+  // A FIFO never blocks the reader and gives nothing.
+  std::string fromFifo = readAll(fifo);
+  EXPECT_TRUE(fromFifo == "" || fromFifo == "<no open>") << fromFifo;
+  EXPECT_EQ(readAll(after), "last");
+}
+
+TEST_F(ReaderFolder, ReadingGoesOnAfterTheBytesReadAhead) {
+  std::string bytes = contentOf(1, 300000);
+  std::string path = write("big", bytes);
+  OpenFile file;
+  ASSERT_TRUE(openForReading(path, file));
+  EXPECT_FALSE(file.aheadIsWhole);
+  EXPECT_EQ(file.expectedSize, 300000);
+  ByteBuffer buffer;
+  buffer.size = 0;
+  reserveBytes(buffer, file.ahead.size());
+  std::copy(file.ahead.begin(), file.ahead.end(), buffer.data.get());
+  buffer.size = file.ahead.size();
+  readRestBytes(file, buffer);
+  EXPECT_EQ(std::string(buffer.data.get(), buffer.size), bytes);
+  // From the start again, as after the look-through dropped what it had.
+  ASSERT_TRUE(rewindFile(file));
+  char first[4];
+  EXPECT_EQ(readSomeBytes(file, first, 4), 4);
+  EXPECT_EQ(std::string(first, 4), bytes.substr(0, 4));
+  closeFile(file);
+}
+
+TEST(IoBatch, ResultsAreThoseOfSingleCalls) {
+  char pattern[] = "/tmp/skern-batch-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  std::string root = pattern;
+  std::ofstream(root + "/f", std::ios::binary) << "twelve bytes";
+  std::string present = root + "/f";
+  std::string missing = root + "/missing";
+
+  std::vector<BatchOp> opens(3);
+  for (BatchOp& op : opens) {
+    op.kind = BatchOp::kOpen;
+    op.fd = AT_FDCWD;
+    op.openFlags = O_RDONLY | O_CLOEXEC;
+  }
+  opens[0].name = present.c_str();
+  opens[1].name = missing.c_str();
+  opens[2].name = present.c_str();
+  ASSERT_TRUE(runBatch(opens));
+  EXPECT_GE(opens[0].result, 0);
+  EXPECT_EQ(opens[1].result, -ENOENT);
+  EXPECT_GE(opens[2].result, 0);
+
+  char into[2][64];
+  std::vector<BatchOp> reads(2);
+  for (int i = 0; i < 2; ++i) {
+    reads[i].kind = BatchOp::kRead;
+    reads[i].fd = static_cast<int>(opens[i * 2].result);
+    reads[i].into = into[i];
+    reads[i].most = i == 0 ? sizeof into[i] : 6;
+  }
+  ASSERT_TRUE(runBatch(reads));
+  EXPECT_EQ(reads[0].result, 12);
+  EXPECT_EQ(std::string(into[0], 12), "twelve bytes");
+  EXPECT_EQ(reads[1].result, 6);
+  // The read moved the file's position on, as read() does.
+  BatchOp more;
+  more.kind = BatchOp::kRead;
+  more.fd = reads[1].fd;
+  more.into = into[1];
+  more.most = 64;
+  ASSERT_TRUE(runBatch(std::span<BatchOp>(&more, 1)));
+  EXPECT_EQ(more.result, 6);
+  EXPECT_EQ(std::string(into[1], 6), " bytes");
+
+  std::vector<BatchOp> closes(3);
+  for (int i = 0; i < 3; ++i) {
+    closes[i].kind = BatchOp::kClose;
+    closes[i].fd = i < 2 ? static_cast<int>(opens[i * 2].result) : 1 << 20;
+  }
+  ASSERT_TRUE(runBatch(closes));
+  EXPECT_EQ(closes[0].result, 0);
+  EXPECT_EQ(closes[1].result, 0);
+  EXPECT_EQ(closes[2].result, -EBADF);
+
+  std::vector<BatchOp> tooMany(kBatchLimit + 1);
+  EXPECT_FALSE(runBatch(tooMany));
+  std::filesystem::remove_all(root);
+}
+
+}  // namespace
