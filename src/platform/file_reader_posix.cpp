@@ -27,9 +27,8 @@ constexpr std::size_t kMostAhead = kBatchLimit / 2;
 // A file of a batch.
 struct AheadFile {
   std::string path;
-  std::size_t nameAt = 0;  // where its name starts in `path`
-  int fd = -1;             // -errno when the open failed
-  long long got = 0;       // what the first read returned
+  int fd = -1;        // -errno when the open failed
+  long long got = 0;  // what the first read returned
 };
 
 // The files announced by `expectFiles`, and the next one of them not yet in a batch.
@@ -87,46 +86,48 @@ void dropBatch() {
   nextInBatch = 0;
 }
 
+// The waiting closes as operations, leaving room in a batch for `opens` more.
+std::vector<BatchOp> waitingCloses(std::size_t opens) {
+  while (closing.size() + opens > kBatchLimit) {
+    closeNow(closing.back());
+    closing.pop_back();
+  }
+  std::vector<BatchOp> ops(closing.size());
+  for (std::size_t i = 0; i < closing.size(); ++i) {
+    ops[i].kind = BatchOp::kClose;
+    ops[i].fd = closing[i];
+  }
+  closing.clear();
+  return ops;
+}
+
 // Opens `paths` and reads the first bytes of each into the slots, with the waiting closes.
 void fillBatch(std::span<const std::string> paths) {
   dropBatch();
   if (slots == nullptr) slots = static_cast<char*>(reserveMemory(kMostAhead * kAheadBytes));
-  while (closing.size() + paths.size() > kBatchLimit) {
-    closeNow(closing.back());
-    closing.pop_back();
-  }
-  std::vector<BatchOp> ops;
-  for (int fd : closing) {
-    BatchOp& op = ops.emplace_back();
-    op.kind = BatchOp::kClose;
-    op.fd = fd;
-  }
-  closing.clear();
-  std::size_t firstOpen = ops.size();
+  std::vector<BatchOp> ops = waitingCloses(paths.size());
+  const std::size_t firstOpen = ops.size();
+  // The files of one listing lie in one directory, the held one; a path elsewhere is opened
+  // by its whole name.
+  std::size_t slash = paths.front().rfind('/');
+  std::string directoryPart = paths.front().substr(0, slash == std::string::npos ? 0 : slash + 1);
+  int directory = heldDirectoryFd(directoryPart);
   for (const std::string& path : paths) {
     AheadFile& file = batch.emplace_back();
     file.path = path;
-    std::size_t slash = path.rfind('/');
-    file.nameAt = slash == std::string::npos ? 0 : slash + 1;
-  }
-  int directory = heldDirectoryFd(batch.front().path.substr(0, batch.front().nameAt));
-  for (const AheadFile& file : batch) {
+    bool held = directory >= 0 && path.size() > directoryPart.size() &&
+                path.compare(0, directoryPart.size(), directoryPart) == 0 &&
+                path.find('/', directoryPart.size()) == std::string::npos;
     BatchOp& op = ops.emplace_back();
     op.kind = BatchOp::kOpen;
-    // Every file of a batch lies in the held directory, unless the caller's list did not.
-    bool held =
-        directory >= 0 &&
-        file.path.compare(0, file.nameAt, batch.front().path, 0, batch.front().nameAt) == 0 &&
-        file.nameAt == batch.front().nameAt;
     op.fd = held ? directory : AT_FDCWD;
-    op.name = held ? file.path.c_str() + file.nameAt : file.path.c_str();
+    op.name = file.path.c_str() + (held ? directoryPart.size() : 0);
     op.openFlags = kOpenFlags;
   }
   bool whole = runFileBatch(ops);
   std::vector<BatchOp> reads;
   for (std::size_t i = 0; i < batch.size(); ++i) {
-    batch[i].fd = static_cast<int>(ops[firstOpen + i].result);
-    if (!whole) batch[i].fd = -EIO;
+    batch[i].fd = whole ? static_cast<int>(ops[firstOpen + i].result) : -EIO;
     if (batch[i].fd < 0) continue;
     BatchOp& op = reads.emplace_back();
     op.kind = BatchOp::kRead;
@@ -135,11 +136,6 @@ void fillBatch(std::span<const std::string> paths) {
     op.most = kAheadBytes;
   }
   if (whole) whole = runFileBatch(reads);
-  std::size_t read = 0;
-  for (AheadFile& file : batch) {
-    if (file.fd < 0) continue;
-    file.got = whole ? reads[read++].result : -EIO;
-  }
   if (!whole) {
     // The system may still be writing into the slots: they are given up, and the files of
     // this batch are opened afresh one by one.
@@ -148,6 +144,11 @@ void fillBatch(std::span<const std::string> paths) {
       if (file.fd >= 0) closing.push_back(file.fd);
     }
     batch.clear();
+    return;
+  }
+  std::size_t read = 0;
+  for (AheadFile& file : batch) {
+    if (file.fd >= 0) file.got = reads[read++].result;
   }
 }
 
