@@ -147,7 +147,8 @@ std::string makeFile(Random& rng, const Pools& pools) {
 }
 
 // A file of up to some megabytes of filler that no term holds, with the first term (and other
-// terms) planted at multiples of 256 KiB, past the first MiB and at the very end.
+// terms) planted across the borders of reads: 64 KiB (read with the open) plus multiples of
+// 256 KiB, or multiples of 256 KiB, past the first MiB and at the very end.
 std::string makeBigFile(Random& rng, const Pools& pools, const std::string& firstTerm) {
   std::size_t size = 300000 + rng.below(2300000);
   std::string text;
@@ -157,8 +158,9 @@ std::string makeBigFile(Random& rng, const Pools& pools, const std::string& firs
   }
   for (std::size_t n = 1 + rng.below(4); n > 0; --n) {
     std::string term = variant(rng, rng.chance(3) ? rng.pick(pools.terms) : firstTerm);
-    std::size_t at = rng.chance(3) ? text.size() - rng.below(8)
-                                   : (1 + rng.below(size >> 18)) * (std::size_t{1} << 18);
+    std::size_t border = (rng.chance(2) ? std::size_t{1} << 16 : std::size_t{1} << 18) +
+                         rng.below(size >> 18) * (std::size_t{1} << 18);
+    std::size_t at = rng.chance(3) ? text.size() - rng.below(8) : border;
     at = std::min(text.size(), at - std::min(at, rng.below(term.size() + 2)));
     text.replace(at, std::min(term.size(), text.size() - at), term);
   }
