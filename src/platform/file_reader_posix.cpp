@@ -112,9 +112,10 @@ void fillBatch(std::span<const std::string> paths) {
   std::size_t slash = paths.front().rfind('/');
   std::string directoryPart = paths.front().substr(0, slash == std::string::npos ? 0 : slash + 1);
   int directory = heldDirectoryFd(directoryPart);
-  for (const std::string& path : paths) {
-    AheadFile& file = batch.emplace_back();
-    file.path = path;
+  for (const std::string& path : paths) batch.emplace_back().path = path;
+  // The names stay where they are while the system reads them: the batch is not grown again.
+  for (const AheadFile& file : batch) {
+    const std::string& path = file.path;
     bool held = directory >= 0 && path.size() > directoryPart.size() &&
                 path.compare(0, directoryPart.size(), directoryPart) == 0 &&
                 path.find('/', directoryPart.size()) == std::string::npos;
