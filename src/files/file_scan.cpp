@@ -102,15 +102,12 @@ bool readWhenCandidate(OpenFile& file) {
   FileText.size = 0;
   if (!file.ahead.empty() || file.aheadIsWhole) {
     // The bytes read with the open are looked through where they lie; most files end there.
-    bool found = searchRawBytes(searcher, file.ahead) >= 0;
-    if (!found && file.aheadIsWhole) return false;
-    reserveBytes(FileText, file.ahead.size() + step);
-    std::memcpy(FileText.data.get(), file.ahead.data(), file.ahead.size());
-    FileText.size = file.ahead.size();
-    if (found) {
-      if (!file.aheadIsWhole) readRestBytes(file, FileText);
+    if (searchRawBytes(searcher, file.ahead) >= 0) {
+      readWholeFile(file, FileText);
       return true;
     }
+    if (file.aheadIsWhole) return false;
+    appendAhead(file, FileText);
     searchedTo = FileText.size - std::min(termLength - 1, FileText.size);
   }
   for (;;) {

@@ -41,6 +41,9 @@ void expectFiles(std::vector<std::string> paths);
 /// Opens an existing file for reading only, without creating, locking or changing it.
 bool openForReading(const std::string& path, OpenFile& file);
 
+/// Appends the bytes of `file` that were read with its open to `buffer`.
+void appendAhead(const OpenFile& file, ByteBuffer& buffer);
+
 /// Appends every byte of `file` to `buffer`: those read ahead, then the rest.
 void readWholeFile(OpenFile& file, ByteBuffer& buffer);
 

@@ -36,11 +36,14 @@ void readRestBytes(OpenFile& file, ByteBuffer& buffer) {
   }
 }
 
+void appendAhead(const OpenFile& file, ByteBuffer& buffer) {
+  if (file.ahead.empty()) return;
+  reserveBytes(buffer, buffer.size + file.ahead.size());
+  std::memcpy(buffer.data.get() + buffer.size, file.ahead.data(), file.ahead.size());
+  buffer.size += file.ahead.size();
+}
+
 void readWholeFile(OpenFile& file, ByteBuffer& buffer) {
-  if (!file.ahead.empty()) {
-    reserveBytes(buffer, buffer.size + file.ahead.size());
-    std::memcpy(buffer.data.get() + buffer.size, file.ahead.data(), file.ahead.size());
-    buffer.size += file.ahead.size();
-  }
+  appendAhead(file, buffer);
   if (!file.aheadIsWhole) readRestBytes(file, buffer);
 }

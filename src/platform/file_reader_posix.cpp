@@ -66,7 +66,7 @@ std::size_t batchSize() {
 // pay for the descriptor they take: then one by one.
 bool runFileBatch(std::span<BatchOp> ops) {
   if (batchSize() > 1) return runBatch(ops);
-  for (BatchOp& op : ops) runOneByOne(op);
+  runOneByOne(ops);
   return true;
 }
 
@@ -74,7 +74,13 @@ void closeNow(int fd) {
   BatchOp op;
   op.kind = BatchOp::kClose;
   op.fd = fd;
-  runOneByOne(op);
+  runOneByOne(std::span<BatchOp>(&op, 1));
+}
+
+// Makes every waiting close now.
+void closeWaiting() {
+  for (int fd : closing) closeNow(fd);
+  closing.clear();
 }
 
 // Closes every descriptor of the latest batch that was never handed out.
@@ -141,10 +147,7 @@ void fillBatch(std::span<const std::string> paths) {
     // The system may still be writing into the slots: they are given up, and the files of
     // this batch are opened afresh one by one.
     slots = nullptr;
-    for (AheadFile& file : batch) {
-      if (file.fd >= 0) closing.push_back(file.fd);
-    }
-    batch.clear();
+    dropBatch();
     return;
   }
   std::size_t read = 0;
@@ -190,8 +193,7 @@ bool handOut(AheadFile& entry, OpenFile& file) {
   if (entry.fd == -EMFILE || entry.fd == -ENFILE) {
     // Too many files open at once: the waiting closes are made now, and the file is tried on
     // its own.
-    for (int fd : closing) closeNow(fd);
-    closing.clear();
+    closeWaiting();
     std::string path = entry.path;
     if (!openAlone(path)) return false;
     AheadFile* alone = takeFromBatch(path);
@@ -260,8 +262,7 @@ void closeFile(OpenFile& file) {
 
 void resetFileAccess() {
   dropBatch();
-  for (int fd : closing) closeNow(fd);
-  closing.clear();
+  closeWaiting();
   expected.clear();
   nextExpected = 0;
   handedOut = -1;

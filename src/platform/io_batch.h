@@ -30,5 +30,6 @@ bool runBatch(std::span<BatchOp> ops);
 /// Whether `runBatch` hands operations to the system together (for tests and measurements).
 bool batchesAreJoined();
 
-/// Carries out `op` alone, with its own system call, and sets its result.
-void runOneByOne(BatchOp& op);
+/// Carries out `ops` one after the other, each with its own system call, and sets their
+/// results.
+void runOneByOne(std::span<BatchOp> ops);

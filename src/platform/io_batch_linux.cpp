@@ -104,6 +104,12 @@ bool setUp() {
   return true;
 }
 
+// Whether the ring can take batches, set up on first asking.
+bool ringReady() {
+  if (!ring.tried) ring.usable = setUp();
+  return ring.usable;
+}
+
 void prepare(io_uring_sqe& entry, const BatchOp& op, std::size_t index) {
   std::memset(&entry, 0, sizeof entry);
   entry.user_data = index;
@@ -145,9 +151,8 @@ std::size_t reap(std::span<BatchOp> ops) {
 
 bool runBatch(std::span<BatchOp> ops) {
   if (ops.size() > kBatchLimit) return false;
-  if (!ring.tried) ring.usable = setUp();
-  if (!ring.usable || ops.empty()) {
-    for (BatchOp& op : ops) runOneByOne(op);
+  if (!ringReady() || ops.empty()) {
+    runOneByOne(ops);
     return true;
   }
   std::atomic_ref<unsigned> sqTail(*ring.sqTail);
@@ -174,7 +179,7 @@ bool runBatch(std::span<BatchOp> ops) {
       // be under way, and its buffers are given up.
       ring.usable = false;
       if (submitted > 0) return false;
-      for (BatchOp& op : ops) runOneByOne(op);
+      runOneByOne(ops);
       return true;
     }
     submitted += static_cast<std::size_t>(taken);
@@ -184,6 +189,5 @@ bool runBatch(std::span<BatchOp> ops) {
 }
 
 bool batchesAreJoined() {
-  if (!ring.tried) ring.usable = setUp();
-  return ring.usable;
+  return ringReady();
 }

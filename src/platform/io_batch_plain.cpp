@@ -3,7 +3,7 @@
 
 bool runBatch(std::span<BatchOp> ops) {
   if (ops.size() > kBatchLimit) return false;
-  for (BatchOp& op : ops) runOneByOne(op);
+  runOneByOne(ops);
   return true;
 }
 

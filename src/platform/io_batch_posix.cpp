@@ -4,7 +4,9 @@
 
 #include "platform/io_batch.h"
 
-void runOneByOne(BatchOp& op) {
+namespace {
+
+void runAlone(BatchOp& op) {
   long long result = 0;
   switch (op.kind) {
     case BatchOp::kOpen:
@@ -21,4 +23,10 @@ void runOneByOne(BatchOp& op) {
       break;
   }
   op.result = result < 0 ? -errno : result;
+}
+
+}  // namespace
+
+void runOneByOne(std::span<BatchOp> ops) {
+  for (BatchOp& op : ops) runAlone(op);
 }
