@@ -1,13 +1,19 @@
 #include "cmdline/run.h"
 
 #include <climits>
+#include <cstdio>
+#include <new>
 
 #include "cmdline/options.h"
 #include "cmdline/settings.h"
+#include "cmdline/tokenizer.h"
+#include "cmdline/usage.h"
 #include "files/recursion.h"
 #include "output/diagnostics.h"
 #include "output/hit_display.h"
+#include "output/standard_output.h"
 #include "platform/current_directory.h"
+#include "platform/host.h"
 #include "platform/key_wait.h"
 
 std::string startDirectory;
@@ -28,6 +34,7 @@ int runSearch() {
 int runAndFinish() {
   startDirectory = currentDirectory();
   int status = runSearch();
+  flushOutput();
   setCurrentDirectory(startDirectory);
   if (!foundAny && Settings.verboseAll) diagnostic("skern:main():nothing found\n");
   if (Settings.waitForKey) {
@@ -36,4 +43,21 @@ int runAndFinish() {
     waitForKeyPress();
   }
   return status;
+}
+
+int skernMain(int argc, char** argv) {
+  // Hits are written in large blocks when nobody watches them arrive.
+  if (!isTerminal(stdout)) std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+  if (argc < 2) usage();
+  try {
+    splitCommandLine(argc, argv);
+    readOptions();
+    return runAndFinish();
+  } catch (const std::bad_alloc&) {
+    // Memory ran out outside any one file (a file's own lack is reported with it): the run
+    // cannot go on, and what it shows is incomplete.
+    std::fflush(stdout);
+    std::fputs("skern:main():out of memory\n", stderr);
+    return 2;
+  }
 }

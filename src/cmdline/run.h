@@ -13,3 +13,7 @@ int runSearch();
 /// Records `startDirectory`, runs the search, returns to the start directory, writes the
 /// end-of-run messages, waits for a key when asked to; returns the exit status.
 int runAndFinish();
+
+/// The whole program: splits and reads the command line, runs the search and returns the
+/// exit status.
+int skernMain(int argc, char** argv);

@@ -1,5 +1,6 @@
 #include "expr/hit_eval.h"
 
+#include <algorithm>
 #include <string>
 
 #include "cmdline/settings.h"
@@ -42,7 +43,7 @@ std::string_view characterWindow(std::size_t index, std::size_t centre, std::siz
   std::size_t first = index;
   std::size_t firstFrom = 0;
   std::size_t before = centre;
-  while (before < reach && first > 0) before += LineList[--first].size();
+  while (before < reach && first > LineList.first()) before += LineList[--first].size();
   if (before > reach) firstFrom = before - reach;
   std::size_t lineLength = LineList[index].size();
   std::size_t last = index;
@@ -55,7 +56,7 @@ std::string_view characterWindow(std::size_t index, std::size_t centre, std::siz
 
 // The line window: up to `reach` elements on either side of element `index`.
 std::string_view lineWindow(std::size_t index, std::size_t reach) {
-  std::size_t first = index > reach ? index - reach : 0;
+  std::size_t first = index - std::min(index - LineList.first(), reach);
   std::size_t last = index;
   while (last - index < reach && haveElement(last + 1)) ++last;
   return windowOf(first, 0, last, LineList[last].size());
@@ -67,6 +68,7 @@ bool evaluateHit(std::size_t index, long long centre, std::string_view& window) 
   window = LineList[index];
   if (Expression.groups.empty()) return true;
   std::string_view built = window;
+  // Building a window may read on in the file and move the text held: views are taken anew.
   bool trimmed = false;
   if (Settings.charWindow > 0) {
     trimmed = Settings.wholeWords;
@@ -83,7 +85,10 @@ bool evaluateHit(std::size_t index, long long centre, std::string_view& window) 
         break;
       }
     }
-    if (!satisfied) return false;
+    if (!satisfied) {
+      window = LineList[index];
+      return false;
+    }
   }
   window = built;
   return true;

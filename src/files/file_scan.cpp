@@ -1,7 +1,7 @@
 #include "files/file_scan.h"
 
 #include <algorithm>
-#include <cstring>
+#include <new>
 
 #include "cmdline/settings.h"
 #include "expr/expression.h"
@@ -10,7 +10,6 @@
 #include "expr/term_search.h"
 #include "files/line_list.h"
 #include "files/path_parts.h"
-#include "files/text_mode.h"
 #include "output/diagnostics.h"
 #include "output/hit_display.h"
 #include "platform/file_reader.h"
@@ -34,111 +33,88 @@ bool tryCandidate(std::size_t index, long long centre) {
   return true;
 }
 
-// The first element, at or after `from`, whose chunk holds the byte at `at`; the text has
-// been divided through `at`.
-std::size_t elementHolding(std::size_t from, const char* at) {
-  auto later =
-      std::upper_bound(LineList.begin() + static_cast<std::ptrdiff_t>(from), LineList.end(), at,
-                       [](const char* p, std::string_view line) { return p < line.data(); });
-  return static_cast<std::size_t>(later - LineList.begin()) - 1;
+// Reads on in the file, block by block, while its raw bytes cannot hold an occurrence of the
+// first term that starts at `from` or later: such blocks are only counted in elements. False
+// once the file has no more; otherwise text has been added for the caller to search.
+bool lookThrough(const TermSearcher& searcher, TextOffset& from) {
+  const TextOffset overlap = searcher.term.size() - 1;
+  for (;;) {
+    std::string_view bytes = readRawBlock(from);
+    if (bytes.empty()) return false;
+    if (searchRawBytes(searcher, bytes) >= 0) {
+      acceptBlock(false);
+      return true;
+    }
+    acceptBlock(true);
+    TextOffset end = heldEnd();
+    from = std::max(from, end - std::min(end, overlap));
+    skipTo(from);
+  }
 }
 
-// With a first term: finds its occurrences in the whole text at once and looks only at the
-// elements they fall in; each such element is then judged by `findTerm` on its own text.
-// The text is divided into elements only as far as the occurrences reach.
+// With a first term: finds its occurrences in the text as it streams by and looks only at the
+// elements they fall in; each such element is then judged by `findTerm` on its own text. The
+// text is divided into elements only around the occurrences.
 void scanForFirstTerm() {
   const std::string& term = Expression.firstTerm;
   TermSearcher searcher = prepareTerm(term, Settings.ignoreCase);
-  const char* textEnd = FileText.data.get() + FileText.size;
-  const char* from = FileText.data.get();
-  std::size_t index = 0;
-  while (from < textEnd) {
-    long long found =
-        searchTerm(searcher, std::string_view(from, static_cast<std::size_t>(textEnd - from)));
-    if (found < 0) return;
-    const char* at = from + found;
-    divideThrough(at);
-    index = elementHolding(index, at);
+  TextOffset from = 0;
+  for (;;) {
+    long long found = searchTerm(searcher, heldText(from));
+    if (found < 0) {
+      // An occurrence may still start in the last bytes held and end in the next block.
+      TextOffset end = heldEnd();
+      from = std::max(from, end - std::min<TextOffset>(end, term.size() - 1));
+      skipTo(from);
+      if (!lookThrough(searcher, from)) return;
+      continue;
+    }
+    TextOffset at = from + static_cast<TextOffset>(found);
+    std::size_t index = elementHolding(at);
     std::string_view line = LineList[index];
+    setScanFloor(index);
     // An occurrence that runs past the element's end (or lies after a NUL that cut the
     // element short) does not count for it, and none of it can start earlier.
-    if (at + term.size() <= line.data() + line.size()) {
+    if (at + term.size() <= offsetOf(line.data()) + line.size()) {
       long long p = findTerm(line, term, false);
       if (p >= 0) tryCandidate(index, p);
     }
-    ++index;
-    from = haveElement(index) ? LineList[index].data() : textEnd;
+    setScanFloor(index + 1);
+    from = haveElement(index + 1) ? offsetOf(LineList[index + 1].data()) : heldEnd();
   }
 }
 
-// The elements that hold the characters the binary test looks at; the first character
-// decides when `binaryTestChars` is below 1.
-std::span<const std::string_view> testedElements() {
-  long long held = 0;
-  long long wanted = Settings.binaryTestChars > 1 ? Settings.binaryTestChars : 1;
-  for (std::size_t index = 0; held < wanted && haveElement(index); ++index) {
-    held += static_cast<long long>(LineList[index].size());
-  }
-  return std::span<const std::string_view>(LineList.begin(), LineList.end());
-}
-
-// Bytes read at a time while a file is only looked through for its first term: few enough to
-// stay in the processor's cache while they are searched.
-constexpr std::size_t kLookThroughRead = 1 << 18;
-
-// Bytes kept from the start of a file while it is looked through; beyond them only the tail
-// that an occurrence could start in is kept, and the file is read again from its start once
-// an occurrence turns up.
-constexpr std::size_t kLookThroughKeep = 1 << 20;
-
-// Reads `file` whole into `FileText` when its raw bytes may hold the first term (or bytes that
-// text mode changes); returns false, with `FileText` empty, when they cannot.
-bool readWhenCandidate(OpenFile& file) {
-  const std::size_t termLength = Expression.firstTerm.size();
-  TermSearcher searcher = prepareTerm(Expression.firstTerm, Settings.ignoreCase);
-  const std::size_t step = kLookThroughRead > 2 * termLength ? kLookThroughRead : 2 * termLength;
-  std::size_t searchedTo = 0;  // occurrences starting before this have been looked for
-  bool dropped = false;
-  FileText.size = 0;
-  if (!file.ahead.empty() || file.aheadIsWhole) {
-    // The bytes read with the open are looked through where they lie; most files end there.
-    if (searchRawBytes(searcher, file.ahead) >= 0) {
-      readWholeFile(file, FileText);
-      return true;
-    }
-    if (file.aheadIsWhole) return false;
-    appendAhead(file, FileText);
-    searchedTo = FileText.size - std::min(termLength - 1, FileText.size);
-  }
-  for (;;) {
-    reserveBytes(FileText, FileText.size + step);
-    long long got = readSomeBytes(file, FileText.data.get() + FileText.size, step);
-    if (got <= 0) break;
-    FileText.size += static_cast<std::size_t>(got);
-    bool atEnd = static_cast<std::size_t>(got) < step;  // a short read of a file is its end
-    std::string_view fresh(FileText.data.get() + searchedTo, FileText.size - searchedTo);
-    if (searchRawBytes(searcher, fresh) >= 0) {
-      if (dropped) {
-        FileText.size = 0;
-        if (!rewindFile(file)) return false;
-        atEnd = false;
-      }
-      if (!atEnd) readRestBytes(file, FileText);
-      return true;
-    }
-    if (atEnd) break;
-    // An occurrence may still start in the last termLength - 1 bytes and end in the next read.
-    std::size_t tail = termLength - 1 < FileText.size ? termLength - 1 : FileText.size;
-    searchedTo = FileText.size - tail;
-    if (FileText.size >= kLookThroughKeep) {
-      std::memmove(FileText.data.get(), FileText.data.get() + searchedTo, tail);
-      FileText.size = tail;
-      searchedTo = 0;
-      dropped = true;
+// Scans the file opened as `file`, whose binary test is due when `binaryTest`.
+void scanFile(OpenFile& file, bool binaryTest) {
+  setWindowReach(0, 0);
+  if (!Expression.groups.empty()) {
+    if (Settings.charWindow > 0) {
+      setWindowReach(0, static_cast<std::size_t>(Settings.charWindow));
+    } else if (Settings.lineWindow > 0) {
+      setWindowReach(static_cast<std::size_t>(Settings.lineWindow), 0);
     }
   }
-  FileText.size = 0;
-  return false;
+  if (!binaryTest && !Expression.firstTerm.empty()) {
+    // Most files do not hold the first term at all; that is told from the raw bytes read
+    // with the open, where they lie.
+    TermSearcher searcher = prepareTerm(Expression.firstTerm, Settings.ignoreCase);
+    bool plain = searchRawBytes(searcher, file.ahead) < 0;
+    if (plain && file.aheadIsWhole) return;
+    startLines(file, plain);
+    scanForFirstTerm();
+    return;
+  }
+  startLines(file, false);
+  if (binaryTest) {
+    if (looksBinary()) {
+      if (Settings.verboseErrors)
+        diagnostic("skern:skern():binary skipped \"%s\"\n", currentPath().c_str());
+      return;
+    }
+    // The test read on past text that the scan must see again.
+    if (LineList.first() > 0 && !restartLines()) return;
+  }
+  scanLines();
 }
 
 }  // namespace
@@ -151,11 +127,12 @@ const std::string& currentPath() {
   return CurrentPath;
 }
 
-bool looksBinary(std::span<const std::string_view> lines) {
+bool looksBinary() {
   long long controls = 0;
   long long tested = 0;
-  for (std::string_view line : lines) {
-    for (char c : line) {
+  for (std::size_t index = 0; haveElement(index); ++index) {
+    setScanFloor(index);
+    for (char c : LineList[index]) {
       unsigned char u = static_cast<unsigned char>(c);
       if (u < 32 && u != '\t' && u != '\n') ++controls;
       if (++tested >= Settings.binaryTestChars) return controls >= Settings.binaryThreshold;
@@ -165,6 +142,7 @@ bool looksBinary(std::span<const std::string_view> lines) {
 }
 
 void scanLines() {
+  setScanFloor(0);
   if (!Expression.firstTerm.empty()) {
     scanForFirstTerm();
     return;
@@ -172,9 +150,9 @@ void scanLines() {
   // An empty first term makes every element a candidate, centred at its middle; where that
   // fails, the empty term's own place in the element (if `findTerm` finds one) is tried once.
   for (std::size_t index = 0; haveElement(index); ++index) {
-    std::string_view line = LineList[index];
-    if (tryCandidate(index, static_cast<long long>(line.size() / 2))) continue;
-    long long p = findTerm(line, Expression.firstTerm, false);
+    setScanFloor(index);
+    if (tryCandidate(index, static_cast<long long>(LineList[index].size() / 2))) continue;
+    long long p = findTerm(LineList[index], Expression.firstTerm, false);
     if (p >= 0) tryCandidate(index, p);
   }
 }
@@ -197,22 +175,13 @@ void skern(const std::string& path) {
   HeaderShown = false;
   LineList.clear();
   bool binaryTest = Settings.binaryThreshold != 0 && Settings.binaryTestChars != 0;
-  // Most files do not hold the first term at all; that is told from their raw bytes as they
-  // are read, without holding them whole or preparing their text.
-  bool whole = true;
-  if (!binaryTest && !Expression.firstTerm.empty()) {
-    whole = readWhenCandidate(file);
-  } else {
-    FileText.size = 0;
-    readWholeFile(file, FileText);
+  try {
+    scanFile(file, binaryTest);
+  } catch (const std::bad_alloc&) {
+    // A window too wide for the memory there is: this file is given up, the run goes on.
+    resetLines();
+    if (Settings.verboseErrors)
+      diagnostic("skern:skern():out of memory \"%s\"\n", currentPath().c_str());
   }
   closeFile(file);
-  startLines();
-  if (!whole) return;
-  if (binaryTest && looksBinary(testedElements())) {
-    if (Settings.verboseErrors)
-      diagnostic("skern:skern():binary skipped \"%s\"\n", currentPath().c_str());
-    return;
-  }
-  scanLines();
 }

@@ -1,10 +1,7 @@
 // Scanning one file: extension skip, open, binary test, reading, and the walk over its lines.
 #pragma once
 
-#include <span>
 #include <string>
-#include <string_view>
-#include <vector>
 
 /// The full path of the file being scanned, as messages and the file header show it; read it
 /// through `currentPath()`, which forms it when it is first needed.
@@ -16,8 +13,8 @@ const std::string& currentPath();
 /// Set once the current file's header has been written.
 extern bool HeaderShown;
 
-/// True when the binary test judges `lines`, the elements read so far, to be binary.
-bool looksBinary(std::span<const std::string_view> lines);
+/// True when the binary test judges the current file's first characters to be binary.
+bool looksBinary();
 
 /// Walks `LineList`, hands every line on which the expression holds to the hit display.
 void scanLines();

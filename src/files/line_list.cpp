@@ -1,51 +1,267 @@
 #include "files/line_list.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "files/text_mode.h"
 
-ByteBuffer FileText;
 ElementList LineList;
 
 namespace {
 
+// The text held: the bytes of the file's text from `textBase` on, then (between
+// `readRawBlock` and `acceptBlock`) a block of raw bytes from `rawFrom` on.
+ByteBuffer text;
+TextOffset textBase = 0;
+std::size_t rawFrom = 0;
+
 // How far the text has been divided into elements.
 ElementCursor cursor;
 
+// The file the text comes from; null when the text is all held.
+OpenFile* file = nullptr;
+
+// The file has no more bytes to give (it ended, failed, or its text ended at a 0x1A).
+bool ended = true;
+
+std::size_t blockSize = std::size_t{1} << 18;
+std::size_t reachLines = 0;
+std::size_t reachBytes = 0;
+std::size_t scanFloor = 0;
+
+// Text beyond this many bytes is let go of, where nothing still needs it, before more is
+// read; the buffer stays small enough for the processor's cache.
+std::size_t softLimit() {
+  return (std::size_t{1} << 20) + blockSize;
+}
+
+char* base() {
+  return text.data.get();
+}
+
+// Points the cursor and the elements at the text's new place in memory.
+void rebase(const char* from, char* to) {
+  if (from == to) return;
+  LineList.rebase(from, to);
+  auto move = [&](const char*& p) {
+    if (p != nullptr) p = to + (p - from);
+  };
+  move(cursor.at);
+  move(cursor.end);
+  move(cursor.nul);
+  move(cursor.nulKnownTo);
+}
+
+// The first element that a window around the scan floor, or a later element, can reach.
+std::size_t reachStart() {
+  std::size_t floor = std::clamp(scanFloor, LineList.first(), LineList.size());
+  std::size_t first = floor;
+  if (reachLines > 0) {
+    first = floor - std::min(floor - LineList.first(), reachLines);
+  } else if (reachBytes > 0) {
+    std::size_t held = 0;
+    while (held < reachBytes && first > LineList.first()) held += LineList[--first].size();
+  }
+  return first;
+}
+
+// Lets go of the text and the elements that nothing needs any more, where that frees enough
+// to be worth moving the rest; then makes room for `wanted` more bytes.
+void makeRoom(std::size_t wanted) {
+  if (text.size + wanted > softLimit()) {
+    std::size_t first = reachStart();
+    const char* keep = cursor.at;
+    if (first < LineList.size()) keep = std::min(keep, LineList[first].data());
+    std::size_t shift = static_cast<std::size_t>(keep - base());
+    if (shift > 0 && shift >= text.size / 2) {
+      LineList.dropBefore(first);
+      std::memmove(base(), keep, text.size - shift);
+      text.size -= shift;
+      textBase += shift;
+      rebase(keep, base());
+      if (cursor.nulKnownTo < base()) cursor.nulKnownTo = base();
+    }
+  }
+  if (text.size + wanted > text.capacity) {
+    const char* old = base();
+    reserveBytes(text, text.size + wanted);
+    rebase(old, base());
+  }
+}
+
+// Reads one more block as text; false when the file has no more.
+bool readMoreText() {
+  if (readRawBlock(heldEnd()).empty()) return false;
+  acceptBlock(false);
+  return true;
+}
+
+// Starts an empty text for `from`.
+void startText(OpenFile* from) {
+  LineList.clear();
+  text.size = 0;
+  textBase = 0;
+  rawFrom = 0;
+  scanFloor = 0;
+  file = from;
+  ended = from == nullptr;
+  reserveBytes(text, 1);
+  cursor = startElements(std::string_view(base(), 0), ended);
+}
+
 }  // namespace
 
-void startLines() {
-  LineList.clear();
-  const char* firstNul = nullptr;
-  FileText.size = prepareText(FileText.data.get(), FileText.size, &firstNul);
-  cursor = startElements(std::string_view(FileText.data.get(), FileText.size), firstNul);
+void setReadBlockSize(std::size_t bytes) {
+  blockSize = bytes > 0 ? bytes : 1;
+}
+
+void setWindowReach(std::size_t lines, std::size_t bytes) {
+  reachLines = lines;
+  reachBytes = bytes;
+}
+
+void startLines(OpenFile& from, bool plainAhead) {
+  startText(&from);
+  if (from.ahead.empty() && !from.aheadIsWhole) return;
+  reserveBytes(text, from.ahead.size());
+  startText(&from);
+  std::memcpy(base(), from.ahead.data(), from.ahead.size());
+  text.size = from.ahead.size();
+  acceptBlock(plainAhead);
+  if (from.aheadIsWhole) {
+    ended = true;
+    cursor.final = true;
+  }
+}
+
+bool restartLines() {
+  OpenFile* from = file;
+  if (from == nullptr || !rewindFile(*from)) return false;
+  startText(from);
+  return true;
 }
 
 bool haveElement(std::size_t index) {
-  while (index >= LineList.size() && !cursor.done()) {
+  while (index >= LineList.size()) {
+    if (LineList.full()) LineList.dropBefore(reachStart());
+    std::size_t before = LineList.size();
     divideElements(cursor, cursor.at, LineList);
+    if (LineList.size() > before) continue;
+    if (cursor.done()) return false;
+    readMoreText();
   }
-  return index < LineList.size();
+  return true;
 }
 
-void divideThrough(const char* at) {
-  if (at >= cursor.at) divideElements(cursor, at, LineList);
+std::size_t elementHolding(TextOffset at) {
+  for (;;) {
+    const char* place = base() + (at - textBase);
+    if (place < cursor.at || cursor.done()) break;
+    if (LineList.full()) LineList.dropBefore(reachStart());
+    divideElements(cursor, place, LineList);
+    if (place < cursor.at) break;
+    readMoreText();
+  }
+  const char* place = base() + (at - textBase);
+  auto later =
+      std::upper_bound(LineList.begin(), LineList.end(), place,
+                       [](const char* p, std::string_view line) { return p < line.data(); });
+  return LineList.first() + static_cast<std::size_t>(later - LineList.begin()) - 1;
 }
 
-void divideAll() {
-  if (!cursor.done()) divideElements(cursor, cursor.end, LineList);
+void setScanFloor(std::size_t index) {
+  scanFloor = index;
+}
+
+void skipTo(TextOffset at) {
+  const char* to = base() + (at - textBase);
+  if (to <= cursor.at) return;
+  // The first chunk that a window around a candidate at `to` or later can reach.
+  const char* from = chunkStart(cursor, to);
+  if (reachLines > 0) {
+    for (std::size_t n = 0; n < reachLines && from > cursor.at; ++n) {
+      from = chunkStart(cursor, from - 1);
+    }
+  } else if (reachBytes > 0) {
+    const char* chunk = from;
+    for (std::size_t held = 0; held < reachBytes && from > cursor.at;) {
+      const char* previous = chunkStart(cursor, from - 1);
+      held += static_cast<std::size_t>(from - previous);
+      from = previous;
+    }
+    // A NUL makes elements shorter than their chunks: they may not reach far enough.
+    if (std::memchr(from, '\0', static_cast<std::size_t>(chunk - from)) != nullptr) return;
+  }
+  if (from <= cursor.at) return;
+  std::size_t passed = skipElements(cursor, from);
+  LineList.dropBefore(LineList.size() + passed);
+  scanFloor = LineList.size();
+}
+
+TextOffset offsetOf(const char* at) {
+  return textBase + static_cast<TextOffset>(at - base());
+}
+
+std::string_view heldText(TextOffset from) {
+  const char* start = base() + (from - textBase);
+  return std::string_view(start, static_cast<std::size_t>(cursor.end - start));
+}
+
+TextOffset heldEnd() {
+  return offsetOf(cursor.end);
+}
+
+std::string_view readRawBlock(TextOffset from) {
+  rawFrom = text.size;
+  if (ended) return std::string_view();
+  makeRoom(blockSize);
+  rawFrom = text.size;
+  long long got = readSomeBytes(*file, base() + text.size, blockSize);
+  if (got <= 0) {
+    // Only a read of nothing, or a failed one, ends the file.
+    ended = true;
+    cursor.final = true;
+    return std::string_view();
+  }
+  text.size += static_cast<std::size_t>(got);
+  const char* start = base() + (from - textBase);
+  return std::string_view(start, static_cast<std::size_t>(base() + text.size - start));
+}
+
+void acceptBlock(bool plain) {
+  char* block = base() + rawFrom;
+  if (!plain) {
+    TextBlock made = applyTextMode(block, text.size - rawFrom);
+    text.size = rawFrom + made.size;
+    if (cursor.nul == nullptr && cursor.nulKnownTo == block) {
+      cursor.nul = made.firstNul;
+      cursor.nulKnownTo = block + made.size;
+    }
+    if (made.ended) {
+      ended = true;
+      cursor.final = true;
+    }
+  }
+  cursor.end = base() + text.size;
+  rawFrom = text.size;
 }
 
 void loadLines(std::string_view bytes) {
-  reserveBytes(FileText, bytes.size());
-  if (!bytes.empty()) std::memcpy(FileText.data.get(), bytes.data(), bytes.size());
-  FileText.size = bytes.size();
-  startLines();
-  divideAll();
+  reserveBytes(text, bytes.size());
+  startText(nullptr);
+  if (!bytes.empty()) std::memcpy(base(), bytes.data(), bytes.size());
+  text.size = bytes.size();
+  acceptBlock(false);
+  divideElements(cursor, cursor.end, LineList);
 }
 
 void resetLines() {
   LineList.release();
-  FileText = ByteBuffer();
+  text = ByteBuffer();
   cursor = ElementCursor();
+  file = nullptr;
+  ended = true;
+  textBase = 0;
+  rawFrom = 0;
+  scanFloor = 0;
 }

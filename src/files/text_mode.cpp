@@ -8,6 +8,15 @@
 
 namespace {
 
+// Learns where the next NUL byte of the text held lies, when that is not known yet.
+void knowNuls(ElementCursor& cursor) {
+  if (cursor.nul != nullptr || cursor.nulKnownTo >= cursor.end) return;
+  const char* from = cursor.nulKnownTo > cursor.at ? cursor.nulKnownTo : cursor.at;
+  cursor.nul = static_cast<const char*>(
+      std::memchr(from, '\0', static_cast<std::size_t>(cursor.end - from)));
+  cursor.nulKnownTo = cursor.end;
+}
+
 // Appends the elements of the line [start, stop): pieces of 999 bytes while more is left,
 // each cut short at a NUL that stands in it.
 void appendLine(ElementCursor& cursor, const char* start, const char* stop, ElementList& lines) {
@@ -19,6 +28,7 @@ void appendLine(ElementCursor& cursor, const char* start, const char* stop, Elem
       elementEnd = cursor.nul;
       std::size_t rest = static_cast<std::size_t>(cursor.end - chunkEnd);
       cursor.nul = static_cast<const char*>(std::memchr(chunkEnd, '\0', rest));
+      cursor.nulKnownTo = cursor.end;
     }
     lines.emplace_back(start, static_cast<std::size_t>(elementEnd - start));
     start = chunkEnd;
@@ -56,18 +66,34 @@ SpecialBytes findSpecialBytes(const char* bytes, std::size_t size) {
   return found;
 }
 
-}  // namespace
-
-std::size_t applyTextMode(char* bytes, std::size_t size) {
-  return prepareText(bytes, size, nullptr);
+// The last line feed in [from, to), or nullptr.
+const char* lastLineFeed(const char* from, const char* to) {
+#if defined(__SSE2__)
+  const __m128i feeds = _mm_set1_epi8('\n');
+  while (to - from >= 16) {
+    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to - 16));
+    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, feeds)));
+    if (mask != 0) return to - 16 + (31 - __builtin_clz(mask));
+    to -= 16;
+  }
+#endif
+  while (to > from) {
+    if (*--to == '\n') return to;
+  }
+  return nullptr;
 }
 
-std::size_t prepareText(char* bytes, std::size_t size, const char** firstNul) {
+}  // namespace
+
+TextBlock applyTextMode(char* bytes, std::size_t size) {
   SpecialBytes special = findSpecialBytes(bytes, size);
+  TextBlock block;
+  block.ended = special.end < size;
   size = special.end;
   if (special.carriageReturn >= size) {
-    if (firstNul != nullptr) *firstNul = special.nul < size ? bytes + special.nul : nullptr;
-    return size;
+    block.size = size;
+    block.firstNul = special.nul < size ? bytes + special.nul : nullptr;
+    return block;
   }
   // Move each run between carriage returns down over the removed ones.
   char* out = bytes + special.carriageReturn;
@@ -82,24 +108,22 @@ std::size_t prepareText(char* bytes, std::size_t size, const char** firstNul) {
     out += run;
     in = runEnd + 1;
   }
-  size = static_cast<std::size_t>(out - bytes);
-  if (firstNul != nullptr) *firstNul = static_cast<const char*>(std::memchr(bytes, '\0', size));
-  return size;
+  block.size = static_cast<std::size_t>(out - bytes);
+  block.firstNul = static_cast<const char*>(std::memchr(bytes, '\0', block.size));
+  return block;
 }
 
-ElementCursor startElements(std::string_view text) {
-  return startElements(text, static_cast<const char*>(std::memchr(text.data(), '\0', text.size())));
-}
-
-ElementCursor startElements(std::string_view text, const char* firstNul) {
+ElementCursor startElements(std::string_view text, bool final) {
   ElementCursor cursor;
   cursor.at = text.data();
   cursor.end = text.data() + text.size();
-  cursor.nul = firstNul;
+  cursor.nulKnownTo = cursor.at;
+  cursor.final = final;
   return cursor;
 }
 
 void divideElements(ElementCursor& cursor, const char* through, ElementList& lines) {
+  knowNuls(cursor);
   const char* lineStart = cursor.at;
   const char* const end = cursor.end;
   // Ends the line at `stop` (just after its line feed, or the end of the text): one element,
@@ -132,10 +156,60 @@ void divideElements(ElementCursor& cursor, const char* through, ElementList& lin
     if (scan < lineStart) scan = lineStart;
     const char* lineFeed =
         static_cast<const char*>(std::memchr(scan, '\n', static_cast<std::size_t>(end - scan)));
-    endLine(lineFeed != nullptr ? lineFeed + 1 : end);
+    if (lineFeed != nullptr) {
+      endLine(lineFeed + 1);
+    } else if (cursor.final) {
+      endLine(end);
+    } else {
+      // The line goes on beyond the text held: only its whole pieces are known yet.
+      std::size_t whole = static_cast<std::size_t>(end - lineStart) / kMaxElementLength;
+      if (whole > 0) appendLine(cursor, lineStart, lineStart + whole * kMaxElementLength, lines);
+      lineStart += whole * kMaxElementLength;
+      break;
+    }
     scan = lineStart;
   }
   cursor.at = lineStart;
+}
+
+std::size_t skipElements(ElementCursor& cursor, const char* to) {
+  std::size_t count = 0;
+  const char* lineStart = cursor.at;
+  const char* scan = cursor.at;
+#if defined(__SSE2__)
+  // Every line feed ends an element; only a line that runs on through a whole block of
+  // sixteen bytes can be longer than 999 and count more.
+  const __m128i feeds = _mm_set1_epi8('\n');
+  for (; scan + 16 <= to; scan += 16) {
+    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(scan));
+    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, feeds)));
+    if (mask == 0) continue;
+    std::size_t first = static_cast<std::size_t>(scan + __builtin_ctz(mask) - lineStart);
+    count += first / kMaxElementLength + static_cast<std::size_t>(__builtin_popcount(mask));
+    lineStart = scan + (31 - __builtin_clz(mask)) + 1;
+  }
+#endif
+  for (; scan < to; ++scan) {
+    if (*scan != '\n') continue;
+    count += static_cast<std::size_t>(scan - lineStart) / kMaxElementLength + 1;
+    lineStart = scan + 1;
+  }
+  count += static_cast<std::size_t>(to - lineStart) / kMaxElementLength;
+  cursor.at = to;
+  if (cursor.nul != nullptr && cursor.nul < to) {
+    cursor.nul = nullptr;
+    cursor.nulKnownTo = to;
+  } else if (cursor.nul == nullptr && cursor.nulKnownTo < to) {
+    cursor.nulKnownTo = to;
+  }
+  return count;
+}
+
+const char* chunkStart(const ElementCursor& cursor, const char* at) {
+  const char* feed = lastLineFeed(cursor.at, at);
+  const char* lineStart = feed != nullptr ? feed + 1 : cursor.at;
+  std::size_t pieces = static_cast<std::size_t>(at - lineStart) / kMaxElementLength;
+  return lineStart + pieces * kMaxElementLength;
 }
 
 void splitIntoElements(std::string_view text, std::vector<std::string_view>& lines) {

@@ -10,33 +10,43 @@
 /// The longest element a line is held in; longer lines are held in several.
 constexpr std::size_t kMaxElementLength = 999;
 
-/// Turns raw file bytes into text in place: the text ends at the first byte 0x1A and every
-/// carriage return is removed. Returns the length of the text.
-std::size_t applyTextMode(char* bytes, std::size_t size);
-
-/// Like `applyTextMode`, and also gives the text's first NUL byte (nullptr when none).
-std::size_t prepareText(char* bytes, std::size_t size, const char** firstNul);
-
-/// How far a text has been divided into elements.
-struct ElementCursor {
-  const char* at = nullptr;   ///< Where the next element's chunk begins.
-  const char* end = nullptr;  ///< The end of the text.
-  const char* nul = nullptr;  ///< The next NUL byte at or after `at`, or nullptr.
-  /// True once the whole text has been divided.
-  bool done() const { return at >= end; }
+/// What text mode made of a block of raw bytes.
+struct TextBlock {
+  std::size_t size = 0;            ///< The length of the block's text.
+  const char* firstNul = nullptr;  ///< The text's first NUL byte, or nullptr.
+  bool ended = false;              ///< The block held a byte 0x1A: the file's text ends with it.
 };
 
-/// A cursor at the start of `text`.
-ElementCursor startElements(std::string_view text);
+/// Turns raw file bytes into text in place: the text ends at the first byte 0x1A and every
+/// carriage return is removed.
+TextBlock applyTextMode(char* bytes, std::size_t size);
 
-/// A cursor at the start of `text`, whose first NUL byte is known to be `firstNul`.
-ElementCursor startElements(std::string_view text, const char* firstNul);
+/// How far a text, which may still grow at its end, has been divided into elements.
+struct ElementCursor {
+  const char* at = nullptr;          ///< Where the next element's chunk begins.
+  const char* end = nullptr;         ///< The end of the text held.
+  const char* nul = nullptr;         ///< The first NUL byte in [at, nulKnownTo), or nullptr.
+  const char* nulKnownTo = nullptr;  ///< Every NUL byte before this is known.
+  bool final = true;                 ///< No text follows `end`.
+  /// True once the whole text has been divided.
+  bool done() const { return final && at >= end; }
+};
+
+/// A cursor at the start of `text`, which is the whole text when `final`.
+ElementCursor startElements(std::string_view text, bool final = true);
 
 /// Appends elements to `lines` until the chunk that holds the byte at `through` has been
-/// appended (or the text ends): each chunk runs through the next line feed or for 999 bytes,
-/// whichever comes first, and its element is the chunk cut short at its first NUL byte.
-/// At least one element is appended when the text has any left.
+/// appended, or the text held ends, or (while more text may follow) the next chunk is not yet
+/// whole: each chunk runs through the next line feed or for 999 bytes, whichever comes first,
+/// and its element is the chunk cut short at its first NUL byte.
 void divideElements(ElementCursor& cursor, const char* through, ElementList& lines);
+
+/// Moves the cursor to `to`, a chunk boundary at or after it, without holding the elements
+/// passed over; returns how many there were.
+std::size_t skipElements(ElementCursor& cursor, const char* to);
+
+/// The start of the chunk that holds the byte at `at` (at or after the cursor).
+const char* chunkStart(const ElementCursor& cursor, const char* at);
 
 /// Appends all the elements of `text` to `lines`.
 void splitIntoElements(std::string_view text, std::vector<std::string_view>& lines);

@@ -5,17 +5,23 @@
 
 #include "cmdline/settings.h"
 #include "files/file_scan.h"
+#include "output/standard_output.h"
 
 long long progressCount = 0;
 
 void diagnostic(const char* format, ...) {
   // Hits wait in standard output's buffer; they go first, so that the order of what was
-  // written is kept when the diagnostics go elsewhere.
-  if (Settings.diagnosticStream != stdout) std::fflush(stdout);
+  // written is kept when the diagnostics go elsewhere, and so that a failure to write them is
+  // told from a failure to write a diagnostic, which is ignored.
+  flushOutput();
   va_list arguments;
   va_start(arguments, format);
   std::vfprintf(Settings.diagnosticStream, format, arguments);
   va_end(arguments);
+  if (Settings.diagnosticStream == stdout) {
+    std::fflush(stdout);
+    std::clearerr(stdout);
+  }
 }
 
 void openedStep() {

@@ -1,10 +1,10 @@
 #include "output/hit_display.h"
 
-#include <cstdio>
 #include <string>
 
 #include "cmdline/settings.h"
 #include "files/file_scan.h"
+#include "output/standard_output.h"
 
 bool foundAny = false;
 
@@ -32,7 +32,7 @@ void showheader() {
   HeaderShown = true;
   foundAny = true;
   std::string header = "\n::::::::: " + currentPath() + "\n";
-  std::fwrite(header.data(), 1, header.size(), stdout);
+  writeOutput(header);
 }
 
 void formatDump(long long lineNumber, std::string_view text, std::string& out) {
@@ -86,5 +86,5 @@ void showhit(long long lineNumber, std::string_view line, std::string_view windo
   } else {
     formatDump(lineNumber, text, hitText);
   }
-  std::fwrite(hitText.data(), 1, hitText.size(), stdout);
+  writeOutput(hitText);
 }

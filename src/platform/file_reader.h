@@ -26,13 +26,16 @@ void reserveBytes(ByteBuffer& buffer, std::size_t needed);
 
 /// A file opened for reading.
 struct OpenFile {
-  long long handle = -1;       ///< The host's handle, -1 while nothing is open.
-  long long expectedSize = 0;  ///< The file's size when it was opened, 0 when unknown.
+  long long handle = -1;  ///< The host's handle, -1 while nothing is open.
   /// The file's first bytes where the host read them with the open; the handle stands after
   /// them. Valid until the file is closed.
   std::string_view ahead;
   bool aheadIsWhole = false;  ///< `ahead` holds all of the file.
 };
+
+/// Sets how many bytes at most are read with a file's open (tests make it tiny); some hosts
+/// read none.
+void setReadAheadBytes(std::size_t bytes);
 
 /// Tells the reader the files that are to be opened next, in this order, so that the host may
 /// open and start reading several at once. Files opened otherwise are opened one by one.
@@ -41,17 +44,8 @@ void expectFiles(std::vector<std::string> paths);
 /// Opens an existing file for reading only, without creating, locking or changing it.
 bool openForReading(const std::string& path, OpenFile& file);
 
-/// Appends the bytes of `file` that were read with its open to `buffer`.
-void appendAhead(const OpenFile& file, ByteBuffer& buffer);
-
-/// Appends every byte of `file` to `buffer`: those read ahead, then the rest.
-void readWholeFile(OpenFile& file, ByteBuffer& buffer);
-
-/// Appends every byte of `file` from where it stands to `buffer`, up to its end or the first
-/// read error.
-void readRestBytes(OpenFile& file, ByteBuffer& buffer);
-
 /// Reads at most `most` bytes of `file` into `into`: the count read, 0 at the end, -1 on error.
+/// Fewer bytes than asked for do not mean that the file has ended.
 long long readSomeBytes(OpenFile& file, char* into, std::size_t most);
 
 /// Goes back to the start of `file`; false when that fails.

@@ -19,31 +19,3 @@ void reserveBytes(ByteBuffer& buffer, std::size_t needed) {
   buffer.data = std::move(grown);
   buffer.capacity = capacity;
 }
-
-void readRestBytes(OpenFile& file, ByteBuffer& buffer) {
-  // One read of what is left of the file, asking for a byte more than its size: a short read
-  // is its end. A file that grew since it was opened fills the request and is read on.
-  std::size_t want =
-      file.expectedSize > 0 ? static_cast<std::size_t>(file.expectedSize) + 1 : 1 << 16;
-  for (;;) {
-    reserveBytes(buffer, buffer.size + want);
-    std::size_t room = buffer.capacity - buffer.size;
-    long long got = readSomeBytes(file, buffer.data.get() + buffer.size, room);
-    if (got <= 0) return;
-    buffer.size += static_cast<std::size_t>(got);
-    if (static_cast<std::size_t>(got) < room) return;
-    want = 1 << 16;
-  }
-}
-
-void appendAhead(const OpenFile& file, ByteBuffer& buffer) {
-  if (file.ahead.empty()) return;
-  reserveBytes(buffer, buffer.size + file.ahead.size());
-  std::memcpy(buffer.data.get() + buffer.size, file.ahead.data(), file.ahead.size());
-  buffer.size += file.ahead.size();
-}
-
-void readWholeFile(OpenFile& file, ByteBuffer& buffer) {
-  appendAhead(file, buffer);
-  if (!file.aheadIsWhole) readRestBytes(file, buffer);
-}

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/file_reader.h"
 #include "platform/held_directory_posix.h"
@@ -21,14 +22,25 @@ constexpr int kOpenFlags = O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
 // larger one is first checked to be a regular file and then read on.
 constexpr std::size_t kAheadBytes = std::size_t{1} << 16;
 
+// Bytes asked for by the read that follows the first one in the same batch: a file has ended
+// only when a read gives nothing, and for most files this one does.
+constexpr std::size_t kConfirmBytes = std::size_t{1} << 12;
+
+// Room for one file's first bytes.
+constexpr std::size_t kSlotBytes = kAheadBytes + kConfirmBytes;
+
+// Bytes asked for by the first read (less than `kAheadBytes` in tests of block borders).
+std::size_t aheadBytes = kAheadBytes;
+
 // Files opened and read in one batch, at most.
 constexpr std::size_t kMostAhead = kBatchLimit / 2;
 
 // A file of a batch.
 struct AheadFile {
   std::string path;
-  int fd = -1;        // -errno when the open failed
-  long long got = 0;  // what the first read returned
+  int fd = -1;            // -errno when the open failed
+  long long got = 0;      // what the first read returned
+  long long further = 0;  // what the read after it returned
 };
 
 // The files announced by `expectFiles`, and the next one of them not yet in a batch.
@@ -110,7 +122,7 @@ std::vector<BatchOp> waitingCloses(std::size_t opens) {
 // Opens `paths` and reads the first bytes of each into the slots, with the waiting closes.
 void fillBatch(std::span<const std::string> paths) {
   dropBatch();
-  if (slots == nullptr) slots = static_cast<char*>(reserveMemory(kMostAhead * kAheadBytes));
+  if (slots == nullptr) slots = static_cast<char*>(reserveMemory(kMostAhead * kSlotBytes));
   std::vector<BatchOp> ops = waitingCloses(paths.size());
   const std::size_t firstOpen = ops.size();
   // The files of one listing lie in one directory, the held one; a path elsewhere is opened
@@ -136,11 +148,17 @@ void fillBatch(std::span<const std::string> paths) {
   for (std::size_t i = 0; i < batch.size(); ++i) {
     batch[i].fd = whole ? static_cast<int>(ops[firstOpen + i].result) : -EIO;
     if (batch[i].fd < 0) continue;
-    BatchOp& op = reads.emplace_back();
-    op.kind = BatchOp::kRead;
-    op.fd = batch[i].fd;
-    op.into = slots + i * kAheadBytes;
-    op.most = kAheadBytes;
+    BatchOp& first = reads.emplace_back();
+    first.kind = BatchOp::kRead;
+    first.fd = batch[i].fd;
+    first.into = slots + i * kSlotBytes;
+    first.most = aheadBytes;
+    first.thenNext = true;
+    BatchOp& further = reads.emplace_back();
+    further.kind = BatchOp::kRead;
+    further.fd = batch[i].fd;
+    further.into = slots + i * kSlotBytes + aheadBytes;
+    further.most = std::min(kConfirmBytes, aheadBytes);
   }
   if (whole) whole = runFileBatch(reads);
   if (!whole) {
@@ -152,7 +170,9 @@ void fillBatch(std::span<const std::string> paths) {
   }
   std::size_t read = 0;
   for (AheadFile& file : batch) {
-    if (file.fd >= 0) file.got = reads[read++].result;
+    if (file.fd < 0) continue;
+    file.got = reads[read++].result;
+    file.further = reads[read++].result;
   }
 }
 
@@ -200,29 +220,39 @@ bool handOut(AheadFile& entry, OpenFile& file) {
     return alone != nullptr && alone->fd >= 0 && handOut(*alone, file);
   }
   if (entry.fd < 0) return false;
-  if (entry.got < 0 || entry.got == static_cast<long long>(kAheadBytes)) {
-    // A short first read is the whole of a file that was listed as regular. One that fills
-    // its room, or fails, may come from a device or directory that took the file's place:
-    // the file is read on only when it is still a regular file.
+  bool whole = entry.got >= 0 && entry.further == 0;
+  if (!whole) {
+    // A file that goes on after its first bytes, or fails to be read, may be a device or
+    // directory that took the listed file's place: it is read on only when it is still a
+    // regular file.
     struct stat info;
     if (fstat(entry.fd, &info) != 0 || !S_ISREG(info.st_mode)) {
       closing.push_back(entry.fd);
       entry.fd = -1;
       return false;
     }
-    file.expectedSize = static_cast<long long>(info.st_size);
   }
-  std::size_t slot = static_cast<std::size_t>(&entry - batch.data());
+  char* slot = slots + static_cast<std::size_t>(&entry - batch.data()) * kSlotBytes;
+  std::size_t got = entry.got > 0 ? static_cast<std::size_t>(entry.got) : 0;
+  if (entry.got >= 0 && entry.further > 0) {
+    // A first read that gave less than asked for did not end the file: the bytes of the
+    // second one follow those of the first.
+    std::memmove(slot + got, slot + aheadBytes, static_cast<std::size_t>(entry.further));
+    got += static_cast<std::size_t>(entry.further);
+  }
   file.handle = entry.fd;
-  file.ahead = std::string_view(slots + slot * kAheadBytes,
-                                entry.got > 0 ? static_cast<std::size_t>(entry.got) : 0);
-  file.aheadIsWhole = entry.got < static_cast<long long>(kAheadBytes);
+  file.ahead = std::string_view(slot, got);
+  file.aheadIsWhole = whole;
   handedOut = entry.fd;
   entry.fd = -1;
   return true;
 }
 
 }  // namespace
+
+void setReadAheadBytes(std::size_t bytes) {
+  aheadBytes = std::clamp<std::size_t>(bytes, 1, kAheadBytes);
+}
 
 void expectFiles(std::vector<std::string> paths) {
   expected = std::move(paths);

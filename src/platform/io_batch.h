@@ -15,6 +15,7 @@ struct BatchOp {
   int openFlags = 0;           ///< kOpen: the flags of openat().
   char* into = nullptr;        ///< kRead: where the bytes go.
   std::size_t most = 0;        ///< kRead: at most this many bytes, from the file's position.
+  bool thenNext = false;       ///< The next operation starts only when this one is done.
   long long result = 0;        ///< What the system call returns; -errno on failure.
 };
 

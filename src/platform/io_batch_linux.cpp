@@ -125,6 +125,8 @@ void prepare(io_uring_sqe& entry, const BatchOp& op, std::size_t index) {
       entry.addr = reinterpret_cast<std::uintptr_t>(op.into);
       entry.len = op.most > (1u << 30) ? (1u << 30) : static_cast<unsigned>(op.most);
       entry.off = ~0ull;  // from the file's position, which the read moves on
+      // Linked so that the next one runs after it, whatever it gave.
+      if (op.thenNext) entry.flags = IOSQE_IO_HARDLINK;
       break;
     case BatchOp::kClose:
       entry.opcode = IORING_OP_CLOSE;

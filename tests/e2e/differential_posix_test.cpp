@@ -395,9 +395,19 @@ TEST(Differential, SkernMatchesTheReferenceSearch) {
       expected += reference::searchFile(contents.back(), root + "/" + name, expression, settings);
       ends.push_back(expected.size());
     }
+    // Each round also runs with files read a few bytes at a time.
     RunResult run = runSkern(arguments, root);
     int expectedStatus = expected.empty() ? 1 : 0;
-    if (run.out == expected && run.status == expectedStatus && run.err.empty()) continue;
+    bool tiny = false;
+    if (run.out == expected && run.status == expectedStatus && run.err.empty()) {
+      setenv("SKERN_UNDER_TEST", SKERN_TINY_BLOCKS, 1);
+      setenv("SKERN_BLOCK_BYTES", std::to_string(rng.between(1, 13)).c_str(), 1);
+      setenv("SKERN_AHEAD_BYTES", std::to_string(rng.between(1, 9)).c_str(), 1);
+      run = runSkern(arguments, root);
+      unsetenv("SKERN_UNDER_TEST");
+      tiny = true;
+      if (run.out == expected && run.status == expectedStatus && run.err.empty()) continue;
+    }
 
     ++failures;
     std::size_t at = 0;
@@ -405,7 +415,12 @@ TEST(Differential, SkernMatchesTheReferenceSearch) {
     std::size_t file = 0;
     while (file + 1 < ends.size() && ends[file] <= at) ++file;
     std::ostringstream report;
-    report << "SKERN_DIFF_SEED=" << seed << " round " << round << "\narguments:";
+    report << "SKERN_DIFF_SEED=" << seed << " round " << round;
+    if (tiny) {
+      report << " (SKERN_BLOCK_BYTES=" << std::getenv("SKERN_BLOCK_BYTES")
+             << " SKERN_AHEAD_BYTES=" << std::getenv("SKERN_AHEAD_BYTES") << ")";
+    }
+    report << "\narguments:";
     for (const std::string& argument : arguments) report << " [" << shown(argument, 0, 200) << "]";
     report << "\nexpression: first term [" << shown(expression.firstTerm, 0, 200) << "]";
     for (const std::vector<std::string>& group : expression.groups) {

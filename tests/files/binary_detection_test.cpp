@@ -5,7 +5,7 @@
 
 #include "cmdline/settings.h"
 #include "files/file_scan.h"
-#include "files/text_mode.h"
+#include "files/line_list.h"
 #include "support/reset.h"
 
 namespace {
@@ -16,10 +16,8 @@ bool binary(std::string raw, int threshold = 20, int testChars = 200) {
   resetAll();
   Settings.binaryThreshold = threshold;
   Settings.binaryTestChars = testChars;
-  std::size_t size = applyTextMode(raw.data(), raw.size());
-  std::vector<std::string_view> lines;
-  splitIntoElements(std::string_view(raw.data(), size), lines);
-  return looksBinary(lines);
+  loadLines(raw);
+  return looksBinary();
 }
 
 std::string run(std::size_t count, char c) {

@@ -12,7 +12,7 @@ using Elements = std::vector<std::string>;
 
 // The elements of a file that holds `raw`, as the line reader delivers them.
 Elements elementsOf(std::string raw) {
-  std::size_t size = applyTextMode(raw.data(), raw.size());
+  std::size_t size = applyTextMode(raw.data(), raw.size()).size;
   std::vector<std::string_view> views;
   splitIntoElements(std::string_view(raw.data(), size), views);
   return Elements(views.begin(), views.end());

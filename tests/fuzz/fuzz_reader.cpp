@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // An exact-size copy, so that any read past the bytes is caught.
   std::unique_ptr<char[]> bytes(new char[size == 0 ? 1 : size]);
   if (size > 0) std::memcpy(bytes.get(), data, size);
-  std::size_t length = applyTextMode(bytes.get(), size);
+  std::size_t length = applyTextMode(bytes.get(), size).size;
   check(std::string_view(bytes.get(), length) == text);
   std::vector<std::string_view> lines;
   splitIntoElements(std::string_view(bytes.get(), length), lines);

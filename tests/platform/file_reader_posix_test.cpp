@@ -43,10 +43,18 @@ class ReaderFolder : public testing::Test {
   static std::string readAll(const std::string& path) {
     OpenFile file;
     if (!openForReading(path, file)) return "<no open>";
-    ByteBuffer buffer;
-    readWholeFile(file, buffer);
+    std::string bytes = std::string(file.ahead) + (file.aheadIsWhole ? "" : rest(file));
     closeFile(file);
-    return std::string(buffer.data.get(), buffer.size);
+    return bytes;
+  }
+  // The bytes of `file` from where it stands to its end: a read that gives nothing.
+  static std::string rest(OpenFile& file) {
+    std::string bytes;
+    char block[7000];
+    for (long long got; (got = readSomeBytes(file, block, sizeof block)) > 0;) {
+      bytes.append(block, static_cast<std::size_t>(got));
+    }
+    return bytes;
   }
   static int openDescriptors() {
     int count = 0;
@@ -134,10 +142,7 @@ TEST_F(ReaderFolder, ReadingGoesOnAfterTheBytesReadAheadOrFromTheStart) {
   OpenFile file;
   ASSERT_TRUE(openForReading(write("big", bytes), file));
   EXPECT_FALSE(file.aheadIsWhole);
-  EXPECT_EQ(file.expectedSize, 300000);
-  ByteBuffer buffer;
-  readRestBytes(file, buffer);
-  EXPECT_EQ(std::string(file.ahead) + std::string(buffer.data.get(), buffer.size), bytes);
+  EXPECT_EQ(std::string(file.ahead) + rest(file), bytes);
   ASSERT_TRUE(rewindFile(file));
   char first[4];
   EXPECT_EQ(readSomeBytes(file, first, 4), 4);

@@ -1,0 +1,20 @@
+#include "output/standard_output.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+void writeOutput(std::string_view text) {
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) outputFailed();
+}
+
+void flushOutput() {
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) outputFailed();
+}
+
+void outputFailed() {
+  // Hits are lost (a full disk, an I/O error): the user must learn that the output is
+  // incomplete, whatever the verbosity. What still waits in the buffer is dropped unwritten.
+  std::fputs("skern:main():write error\n", stderr);
+  std::fflush(stderr);
+  std::_Exit(2);
+}

@@ -1,0 +1,13 @@
+// Standard output, where the hits go: a write that fails ends the run.
+#pragma once
+
+#include <string_view>
+
+/// Writes `text` to standard output; when that fails, ends the run with `outputFailed`.
+void writeOutput(std::string_view text);
+
+/// Hands what waits in standard output's buffer to the system; a failure ends the run.
+void flushOutput();
+
+/// Reports on standard error that writing the hits failed and ends the process with status 2.
+[[noreturn]] void outputFailed();
