@@ -33,21 +33,34 @@ bool tryCandidate(std::size_t index, long long centre) {
   return true;
 }
 
+// Bytes of a block looked through at a time.
+constexpr std::size_t kLookThroughPiece = std::size_t{1} << 15;
+
 // Reads on in the file, block by block, while its raw bytes cannot hold an occurrence of the
 // first term that starts at `from` or later: such blocks are only counted in elements. False
 // once the file has no more; otherwise text has been added for the caller to search.
 bool lookThrough(const TermSearcher& searcher, TextOffset& from) {
-  const TextOffset overlap = searcher.term.size() - 1;
+  const std::size_t overlap = searcher.term.size() - 1;
   for (;;) {
     std::string_view bytes = readRawBlock(from);
     if (bytes.empty()) return false;
-    if (searchRawBytes(searcher, bytes) >= 0) {
-      acceptBlock(false);
-      return true;
+    // Piece by piece, so that the bytes are still in the processor's nearest cache when the
+    // elements of a piece without an occurrence are counted.
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      std::size_t piece = std::min(bytes.size() - done, kLookThroughPiece + overlap);
+      if (searchRawBytes(searcher, bytes.substr(done, piece)) >= 0) {
+        acceptBlock(false);
+        from += done;
+        return true;
+      }
+      done += piece - std::min(piece, overlap);
+      if (done + overlap >= bytes.size()) break;
+      skipTo(from + done);
     }
     acceptBlock(true);
     TextOffset end = heldEnd();
-    from = std::max(from, end - std::min(end, overlap));
+    from = std::max(from, end - std::min<TextOffset>(end, overlap));
     skipTo(from);
   }
 }
@@ -86,6 +99,7 @@ void scanForFirstTerm() {
 
 // Scans the file opened as `file`, whose binary test is due when `binaryTest`.
 void scanFile(OpenFile& file, bool binaryTest) {
+  setNumbering(Settings.lineNumbers);
   setWindowReach(0, 0);
   if (!Expression.groups.empty()) {
     if (Settings.charWindow > 0) {

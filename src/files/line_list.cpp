@@ -25,6 +25,7 @@ OpenFile* file = nullptr;
 bool ended = true;
 
 std::size_t blockSize = std::size_t{1} << 18;
+bool numbered = true;
 std::size_t reachLines = 0;
 std::size_t reachBytes = 0;
 std::size_t scanFloor = 0;
@@ -115,6 +116,10 @@ void setReadBlockSize(std::size_t bytes) {
   blockSize = bytes > 0 ? bytes : 1;
 }
 
+void setNumbering(bool exact) {
+  numbered = exact;
+}
+
 void setWindowReach(std::size_t lines, std::size_t bytes) {
   reachLines = lines;
   reachBytes = bytes;
@@ -193,7 +198,7 @@ void skipTo(TextOffset at) {
     if (std::memchr(from, '\0', static_cast<std::size_t>(chunk - from)) != nullptr) return;
   }
   if (from <= cursor.at) return;
-  std::size_t passed = skipElements(cursor, from);
+  std::size_t passed = skipElements(cursor, from, numbered);
   LineList.dropBefore(LineList.size() + passed);
   scanFloor = LineList.size();
 }

@@ -19,6 +19,10 @@ using TextOffset = std::uint64_t;
 /// Sets how many bytes are read from a file at a time (tests make it tiny).
 void setReadBlockSize(std::size_t bytes);
 
+/// Whether elements passed over by `skipTo` are counted, so that element numbers are line
+/// numbers; where no line number is shown, counting them would be work for nothing.
+void setNumbering(bool exact);
+
 /// How far a window reaches from a candidate: `lines` elements, or `bytes` bytes of the text,
 /// on either side; 0 and 0 for no window.
 void setWindowReach(std::size_t lines, std::size_t bytes);

@@ -1,9 +1,13 @@
 #include "files/text_mode.h"
 
+#include <cstdint>
 #include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
 #endif
 
 namespace {
@@ -82,6 +86,51 @@ const char* lastLineFeed(const char* from, const char* to) {
   }
   return nullptr;
 }
+
+// Counts the line feeds in the whole blocks of 64 bytes from `scan` on that end before `to`,
+// and leaves `scan` after them; returns false, leaving `scan` where it was, when a run of
+// blocks without a line feed might hold a line longer than 999 bytes, whose line feed then
+// ends more than one element.
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("avx2"))) bool countWide(const char*& scan, const char* to,
+                                               std::size_t& count) {
+  const __m256i feeds = _mm256_set1_epi8('\n');
+  const char* at = scan;
+  std::size_t feedless = 0;  // blocks since the last line feed
+  std::size_t longest = 0;
+  __m256i sums = _mm256_setzero_si256();
+  std::size_t total = 0;
+  while (to - at >= 64) {
+    // Byte counters hold at most 255, and a block adds up to 2 to each: the counts are
+    // gathered every 127 blocks.
+    __m256i counters = _mm256_setzero_si256();
+    for (int n = 0; n < 127 && to - at >= 64; ++n, at += 64) {
+      __m256i low =
+          _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at)), feeds);
+      __m256i high =
+          _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 32)), feeds);
+      counters = _mm256_sub_epi8(_mm256_sub_epi8(counters, low), high);
+      bool none = _mm256_testz_si256(_mm256_or_si256(low, high), _mm256_or_si256(low, high));
+      feedless = none ? feedless + 1 : 0;
+      longest = feedless > longest ? feedless : longest;
+    }
+    sums = _mm256_add_epi64(sums, _mm256_sad_epu8(counters, _mm256_setzero_si256()));
+  }
+  // 999 bytes without a line feed hold at least 14 whole blocks.
+  if (longest >= 14) return false;
+  alignas(32) std::uint64_t lanes[4];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), sums);
+  total = lanes[0] + lanes[1] + lanes[2] + lanes[3];
+  count += total;
+  scan = at;
+  return true;
+}
+
+bool hasAvx2() {
+  static const bool supported = __builtin_cpu_supports("avx2");
+  return supported;
+}
+#endif
 
 }  // namespace
 
@@ -172,21 +221,14 @@ void divideElements(ElementCursor& cursor, const char* through, ElementList& lin
   cursor.at = lineStart;
 }
 
-std::size_t skipElements(ElementCursor& cursor, const char* to) {
+std::size_t skipElements(ElementCursor& cursor, const char* to, bool counted) {
   std::size_t count = 0;
   const char* lineStart = cursor.at;
-  const char* scan = cursor.at;
-#if defined(__SSE2__)
-  // Every line feed ends an element; only a line that runs on through a whole block of
-  // sixteen bytes can be longer than 999 and count more.
-  const __m128i feeds = _mm_set1_epi8('\n');
-  for (; scan + 16 <= to; scan += 16) {
-    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(scan));
-    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, feeds)));
-    if (mask == 0) continue;
-    std::size_t first = static_cast<std::size_t>(scan + __builtin_ctz(mask) - lineStart);
-    count += first / kMaxElementLength + static_cast<std::size_t>(__builtin_popcount(mask));
-    lineStart = scan + (31 - __builtin_clz(mask)) + 1;
+  const char* scan = counted ? cursor.at : to;
+#if defined(__x86_64__) || defined(__i386__)
+  if (hasAvx2() && countWide(scan, to, count)) {
+    const char* feed = lastLineFeed(cursor.at, scan);
+    if (feed != nullptr) lineStart = feed + 1;
   }
 #endif
   for (; scan < to; ++scan) {
@@ -194,7 +236,7 @@ std::size_t skipElements(ElementCursor& cursor, const char* to) {
     count += static_cast<std::size_t>(scan - lineStart) / kMaxElementLength + 1;
     lineStart = scan + 1;
   }
-  count += static_cast<std::size_t>(to - lineStart) / kMaxElementLength;
+  if (counted) count += static_cast<std::size_t>(to - lineStart) / kMaxElementLength;
   cursor.at = to;
   if (cursor.nul != nullptr && cursor.nul < to) {
     cursor.nul = nullptr;

@@ -42,8 +42,8 @@ ElementCursor startElements(std::string_view text, bool final = true);
 void divideElements(ElementCursor& cursor, const char* through, ElementList& lines);
 
 /// Moves the cursor to `to`, a chunk boundary at or after it, without holding the elements
-/// passed over; returns how many there were.
-std::size_t skipElements(ElementCursor& cursor, const char* to);
+/// passed over; returns how many there were when `counted`, else 0.
+std::size_t skipElements(ElementCursor& cursor, const char* to, bool counted);
 
 /// The start of the chunk that holds the byte at `at` (at or after the cursor).
 const char* chunkStart(const ElementCursor& cursor, const char* at);
