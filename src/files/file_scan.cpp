@@ -29,7 +29,7 @@ bool pathPending = false;
 bool tryCandidate(std::size_t index, long long centre) {
   std::string_view window;
   if (!evaluateHit(index, centre, window)) return false;
-  showhit(static_cast<long long>(index) + 1, LineList[index], window);
+  showhit(static_cast<long long>(lineNumberOf(index)), LineList[index], window);
   return true;
 }
 

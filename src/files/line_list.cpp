@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "files/text_mode.h"
 
@@ -25,7 +26,13 @@ OpenFile* file = nullptr;
 bool ended = true;
 
 std::size_t blockSize = std::size_t{1} << 18;
+// Line numbers are wanted; elements passed over are counted (once a number has been shown,
+// or from the start of the file where it is cheaper to count them later); some were passed
+// over uncounted; and what an element's number is beyond its place in `LineList`.
 bool numbered = true;
+bool counting = false;
+bool uncounted = false;
+std::uint64_t numberShift = 0;
 std::size_t reachLines = 0;
 std::size_t reachBytes = 0;
 std::size_t scanFloor = 0;
@@ -104,10 +111,33 @@ void startText(OpenFile* from) {
   textBase = 0;
   rawFrom = 0;
   scanFloor = 0;
+  counting = false;
+  uncounted = false;
+  numberShift = 0;
   file = from;
   ended = from == nullptr;
   reserveBytes(text, 1);
   cursor = startElements(std::string_view(base(), 0), ended);
+}
+
+// The number of elements in the file's text before `end`, a chunk boundary, counted by
+// reading the file again from its start.
+std::uint64_t countFromStart(TextOffset end) {
+  ElementCount count;
+  std::unique_ptr<char[]> block(new char[blockSize]);
+  TextOffset counted = 0;
+  long long at = 0;
+  while (counted < end) {
+    long long got = readBytesAt(*file, at, block.get(), blockSize);
+    if (got <= 0) break;
+    at += got;
+    TextBlock made = applyTextMode(block.get(), static_cast<std::size_t>(got));
+    std::size_t taken = static_cast<std::size_t>(std::min<TextOffset>(made.size, end - counted));
+    countElements(count, std::string_view(block.get(), taken));
+    counted += taken;
+    if (made.ended) break;
+  }
+  return count.total();
 }
 
 }  // namespace
@@ -198,9 +228,22 @@ void skipTo(TextOffset at) {
     if (std::memchr(from, '\0', static_cast<std::size_t>(chunk - from)) != nullptr) return;
   }
   if (from <= cursor.at) return;
-  std::size_t passed = skipElements(cursor, from, numbered);
+  std::size_t passed = skipElements(cursor, from, counting);
+  uncounted = uncounted || !counting;
   LineList.dropBefore(LineList.size() + passed);
   scanFloor = LineList.size();
+}
+
+std::uint64_t lineNumberOf(std::size_t index) {
+  if (numbered && !counting) {
+    // The first number shown: the elements passed over so far are counted now, and those
+    // passed over from now on as they go by.
+    counting = true;
+    if (uncounted && file != nullptr) {
+      numberShift = countFromStart(offsetOf(LineList[index].data())) - index;
+    }
+  }
+  return index + numberShift + 1;
 }
 
 TextOffset offsetOf(const char* at) {

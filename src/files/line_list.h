@@ -19,8 +19,8 @@ using TextOffset = std::uint64_t;
 /// Sets how many bytes are read from a file at a time (tests make it tiny).
 void setReadBlockSize(std::size_t bytes);
 
-/// Whether elements passed over by `skipTo` are counted, so that element numbers are line
-/// numbers; where no line number is shown, counting them would be work for nothing.
+/// Whether line numbers are shown, so that `lineNumberOf` must be exact; elements passed over
+/// by `skipTo` are then counted, but not before the file's first number is asked for.
 void setNumbering(bool exact);
 
 /// How far a window reaches from a candidate: `lines` elements, or `bytes` bytes of the text,
@@ -48,6 +48,9 @@ void setScanFloor(std::size_t index);
 /// Says that no occurrence starts before `at` and that the text before it is not looked at
 /// again: the elements that no window around a later candidate can reach are only counted.
 void skipTo(TextOffset at);
+
+/// The line number of element `index`, counted from 1 (exact where numbering is on).
+std::uint64_t lineNumberOf(std::size_t index);
 
 /// Where `at`, a byte of the text held, stands in the file's text.
 TextOffset offsetOf(const char* at);

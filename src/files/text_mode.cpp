@@ -87,41 +87,38 @@ const char* lastLineFeed(const char* from, const char* to) {
   return nullptr;
 }
 
-// Counts the line feeds in the whole blocks of 64 bytes from `scan` on that end before `to`,
-// and leaves `scan` after them; returns false, leaving `scan` where it was, when a run of
-// blocks without a line feed might hold a line longer than 999 bytes, whose line feed then
+// Counts the line feeds in the whole runs of 448 bytes from `scan` on that end before `to`,
+// and leaves `scan` after them; returns false, leaving `scan` where it was, when a run
+// without a line feed might be part of a line longer than 999 bytes, whose line feed then
 // ends more than one element.
 #if defined(__x86_64__) || defined(__i386__)
 __attribute__((target("avx2"))) bool countWide(const char*& scan, const char* to,
                                                std::size_t& count) {
+  // Every run of 448 bytes (seven blocks) that holds a line feed keeps lines below 999 bytes.
+  constexpr std::ptrdiff_t kRun = 7 * 64;
   const __m256i feeds = _mm256_set1_epi8('\n');
   const char* at = scan;
-  std::size_t feedless = 0;  // blocks since the last line feed
-  std::size_t longest = 0;
   __m256i sums = _mm256_setzero_si256();
-  std::size_t total = 0;
-  while (to - at >= 64) {
-    // Byte counters hold at most 255, and a block adds up to 2 to each: the counts are
-    // gathered every 127 blocks.
+  while (to - at >= kRun) {
+    // Byte counters hold at most 255, and a run adds up to 14 to each.
     __m256i counters = _mm256_setzero_si256();
-    for (int n = 0; n < 127 && to - at >= 64; ++n, at += 64) {
-      __m256i low =
-          _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at)), feeds);
-      __m256i high =
-          _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 32)), feeds);
-      counters = _mm256_sub_epi8(_mm256_sub_epi8(counters, low), high);
-      bool none = _mm256_testz_si256(_mm256_or_si256(low, high), _mm256_or_si256(low, high));
-      feedless = none ? feedless + 1 : 0;
-      longest = feedless > longest ? feedless : longest;
+    for (int n = 0; n < 18 && to - at >= kRun; ++n) {
+      __m256i any = _mm256_setzero_si256();
+      for (int block = 0; block < 7; ++block, at += 64) {
+        __m256i low =
+            _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at)), feeds);
+        __m256i high =
+            _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 32)), feeds);
+        counters = _mm256_sub_epi8(_mm256_sub_epi8(counters, low), high);
+        any = _mm256_or_si256(any, _mm256_or_si256(low, high));
+      }
+      if (_mm256_testz_si256(any, any)) return false;
     }
     sums = _mm256_add_epi64(sums, _mm256_sad_epu8(counters, _mm256_setzero_si256()));
   }
-  // 999 bytes without a line feed hold at least 14 whole blocks.
-  if (longest >= 14) return false;
   alignas(32) std::uint64_t lanes[4];
   _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), sums);
-  total = lanes[0] + lanes[1] + lanes[2] + lanes[3];
-  count += total;
+  count += lanes[0] + lanes[1] + lanes[2] + lanes[3];
   scan = at;
   return true;
 }
@@ -221,22 +218,39 @@ void divideElements(ElementCursor& cursor, const char* through, ElementList& lin
   cursor.at = lineStart;
 }
 
-std::size_t skipElements(ElementCursor& cursor, const char* to, bool counted) {
-  std::size_t count = 0;
-  const char* lineStart = cursor.at;
-  const char* scan = counted ? cursor.at : to;
+void countElements(ElementCount& count, std::string_view text) {
+  const char* scan = text.data();
+  const char* const end = scan + text.size();
+  // The line that goes on from before: exactly, up to its line feed.
+  const char* feed = static_cast<const char*>(std::memchr(scan, '\n', text.size()));
+  if (feed == nullptr) {
+    count.lineLength += text.size();
+    return;
+  }
+  count.elements +=
+      (count.lineLength + static_cast<std::uint64_t>(feed - scan)) / kMaxElementLength + 1;
+  const char* lineStart = feed + 1;
+  scan = lineStart;
 #if defined(__x86_64__) || defined(__i386__)
-  if (hasAvx2() && countWide(scan, to, count)) {
-    const char* feed = lastLineFeed(cursor.at, scan);
-    if (feed != nullptr) lineStart = feed + 1;
+  std::size_t feeds = 0;
+  if (hasAvx2() && countWide(scan, end, feeds)) {
+    count.elements += feeds;
+    const char* last = lastLineFeed(lineStart, scan);
+    if (last != nullptr) lineStart = last + 1;
   }
 #endif
-  for (; scan < to; ++scan) {
+  for (; scan < end; ++scan) {
     if (*scan != '\n') continue;
-    count += static_cast<std::size_t>(scan - lineStart) / kMaxElementLength + 1;
+    count.elements += static_cast<std::uint64_t>(scan - lineStart) / kMaxElementLength + 1;
     lineStart = scan + 1;
   }
-  if (counted) count += static_cast<std::size_t>(to - lineStart) / kMaxElementLength;
+  count.lineLength = static_cast<std::uint64_t>(end - lineStart);
+}
+
+std::size_t skipElements(ElementCursor& cursor, const char* to, bool counted) {
+  ElementCount count;
+  if (counted)
+    countElements(count, std::string_view(cursor.at, static_cast<std::size_t>(to - cursor.at)));
   cursor.at = to;
   if (cursor.nul != nullptr && cursor.nul < to) {
     cursor.nul = nullptr;
@@ -244,7 +258,7 @@ std::size_t skipElements(ElementCursor& cursor, const char* to, bool counted) {
   } else if (cursor.nul == nullptr && cursor.nulKnownTo < to) {
     cursor.nulKnownTo = to;
   }
-  return count;
+  return static_cast<std::size_t>(count.total());
 }
 
 const char* chunkStart(const ElementCursor& cursor, const char* at) {

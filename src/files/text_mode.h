@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -40,6 +41,17 @@ ElementCursor startElements(std::string_view text, bool final = true);
 /// whole: each chunk runs through the next line feed or for 999 bytes, whichever comes first,
 /// and its element is the chunk cut short at its first NUL byte.
 void divideElements(ElementCursor& cursor, const char* through, ElementList& lines);
+
+/// The elements of a text that is counted piece by piece, from a chunk boundary on.
+struct ElementCount {
+  std::uint64_t elements = 0;    ///< Elements that a line feed ended.
+  std::uint64_t lineLength = 0;  ///< Bytes of the line that goes on at the end.
+  /// The elements counted when the text counted ends at a chunk boundary.
+  std::uint64_t total() const { return elements + lineLength / kMaxElementLength; }
+};
+
+/// Counts the elements of `text`, which goes on from the text counted in `count`.
+void countElements(ElementCount& count, std::string_view text);
 
 /// Moves the cursor to `to`, a chunk boundary at or after it, without holding the elements
 /// passed over; returns how many there were when `counted`, else 0.
