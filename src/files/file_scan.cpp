@@ -180,19 +180,19 @@ void skern(const std::string& path) {
     return;
   }
   OpenFile file;
-  if (!openForReading(path, file)) {
-    if (Settings.verboseErrors)
-      diagnostic("skern:skern():couldn't open \"%s\"\n", currentPath().c_str());
-    return;
-  }
-  openedStep();
-  HeaderShown = false;
-  LineList.clear();
-  bool binaryTest = Settings.binaryThreshold != 0 && Settings.binaryTestChars != 0;
   try {
-    scanFile(file, binaryTest);
+    if (!openForReading(path, file)) {
+      if (Settings.verboseErrors)
+        diagnostic("skern:skern():couldn't open \"%s\"\n", currentPath().c_str());
+      return;
+    }
+    openedStep();
+    HeaderShown = false;
+    LineList.clear();
+    scanFile(file, Settings.binaryThreshold != 0 && Settings.binaryTestChars != 0);
   } catch (const std::bad_alloc&) {
-    // A window too wide for the memory there is: this file is given up, the run goes on.
+    // A window too wide for the memory there is, or no room to read the file at all: this
+    // file is given up, and the run goes on with the next.
     resetLines();
     if (Settings.verboseErrors)
       diagnostic("skern:skern():out of memory \"%s\"\n", currentPath().c_str());
