@@ -5,11 +5,13 @@
 
 #include "cmdline/settings.h"
 
+// SKERN_VERSION comes from the build (the project's version in CMakeLists.txt).
+
 namespace {
 
 const char kUsageFormat[] =
     "skern \"stuff\" afn [afn...] (AFN => bingo*.cpp etc.)\n"
-    "(built " __DATE__ " at " __TIME__
+    "(skern " SKERN_VERSION ", built " __DATE__ " at " __TIME__
     ")\n"
     "\"stuff&bongo|bingo\" finds lines on which \"stuff\" appears + either \"bongo\" or\n"
     "\"bingo\". If the first logical operator is a |, then searches every line for a\n"

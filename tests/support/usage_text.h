@@ -7,7 +7,7 @@
 #include <string>
 
 /// Succeeds when `text` is the 24-line usage text showing `skipList` as the extension skip list;
-/// line 2 may be any build date and time line. Otherwise names the first line that differs.
+/// line 2 may name any version, build date and time. Otherwise names the first line that differs.
 inline ::testing::AssertionResult isUsageText(const std::string& text,
                                               const std::string& skipList) {
   const std::string lines[24] = {
@@ -36,9 +36,10 @@ inline ::testing::AssertionResult isUsageText(const std::string& text,
       "\"-z.bongo.wongo\" add some. \"-z-\" defeat.",
       "(returns errorlevel 1 if nothing; 0 for anything)",
   };
-  // A month name, day and year, and a time of day, all inside one pair of parentheses.
+  // The version, then the build date and time as the compiler gives them.
   const std::regex buildLine(
-      R"(\(.*[A-Z][a-z]{2} +[0-9]{1,2} [0-9]{4}.*[0-9]{2}:[0-9]{2}:[0-9]{2}.*\))");
+      R"(\(skern [0-9]+\.[0-9]+\.[0-9]+, )"
+      R"(built [A-Z][a-z]{2} [ 1-3][0-9] [0-9]{4} at [0-9]{2}:[0-9]{2}:[0-9]{2}\))");
   std::size_t at = 0;
   for (int i = 0; i < 24; ++i) {
     std::size_t end = text.find('\n', at);
