@@ -57,8 +57,8 @@ std::string_view characterWindow(std::size_t index, std::size_t centre, std::siz
 // The line window: up to `reach` elements on either side of element `index`.
 std::string_view lineWindow(std::size_t index, std::size_t reach) {
   std::size_t first = index - std::min(index - LineList.first(), reach);
-  std::size_t last = index;
-  while (last - index < reach && haveElement(last + 1)) ++last;
+  std::size_t last = index + reach;
+  if (!haveElement(last)) last = LineList.size() - 1;
   return windowOf(first, 0, last, LineList[last].size());
 }
 

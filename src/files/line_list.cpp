@@ -36,11 +36,15 @@ std::uint64_t numberShift = 0;
 std::size_t reachLines = 0;
 std::size_t reachBytes = 0;
 std::size_t scanFloor = 0;
+TextOffset pendingSkip = 0;  // no occurrence starts before this
+std::size_t reachHeld = 0;   // the bytes that the last skip kept for a window's sake
 
 // Text beyond this many bytes is let go of, where nothing still needs it, before more is
 // read; the buffer stays small enough for the processor's cache.
 std::size_t softLimit() {
-  return (std::size_t{1} << 20) + blockSize;
+  // A wide window is walked back over at each skip: text is let go of only once there is
+  // twice as much to let go of as a walk covers.
+  return (std::size_t{1} << 20) + blockSize + 2 * reachHeld;
 }
 
 char* base() {
@@ -73,10 +77,41 @@ std::size_t reachStart() {
   return first;
 }
 
+// Moves the cursor on to where `skipTo` allows: the elements that no window around a later
+// candidate can reach are passed over, counted only where numbers are counted. Done when
+// the cursor is next needed, so that a wide window is walked back over once per block.
+void applySkip() {
+  if (pendingSkip <= offsetOf(cursor.at)) return;
+  const char* to = std::min<const char*>(base() + (pendingSkip - textBase), cursor.end);
+  // The first chunk that a window around a candidate at `to` or later can reach.
+  const char* from = chunkStart(cursor, to);
+  if (reachLines > 0) {
+    for (std::size_t n = 0; n < reachLines && from > cursor.at; ++n) {
+      from = chunkStart(cursor, from - 1);
+    }
+  } else if (reachBytes > 0) {
+    const char* chunk = from;
+    for (std::size_t held = 0; held < reachBytes && from > cursor.at;) {
+      const char* previous = chunkStart(cursor, from - 1);
+      held += static_cast<std::size_t>(from - previous);
+      from = previous;
+    }
+    // A NUL makes elements shorter than their chunks: they may not reach far enough.
+    if (std::memchr(from, '\0', static_cast<std::size_t>(chunk - from)) != nullptr) return;
+  }
+  reachHeld = static_cast<std::size_t>(to - from);
+  if (from <= cursor.at) return;
+  std::size_t passed = skipElements(cursor, from, counting);
+  uncounted = uncounted || !counting;
+  LineList.dropBefore(LineList.size() + passed);
+  scanFloor = LineList.size();
+}
+
 // Lets go of the text and the elements that nothing needs any more, where that frees enough
 // to be worth moving the rest; then makes room for `wanted` more bytes.
 void makeRoom(std::size_t wanted) {
   if (text.size + wanted > softLimit()) {
+    applySkip();
     std::size_t first = reachStart();
     const char* keep = cursor.at;
     if (first < LineList.size()) keep = std::min(keep, LineList[first].data());
@@ -114,6 +149,8 @@ void startText(OpenFile* from) {
   counting = false;
   uncounted = false;
   numberShift = 0;
+  pendingSkip = 0;
+  reachHeld = 0;
   file = from;
   ended = from == nullptr;
   reserveBytes(text, 1);
@@ -177,6 +214,8 @@ bool restartLines() {
 }
 
 bool haveElement(std::size_t index) {
+  if (index < LineList.size()) return true;
+  applySkip();
   while (index >= LineList.size()) {
     if (LineList.full()) LineList.dropBefore(reachStart());
     std::size_t before = LineList.size();
@@ -189,6 +228,7 @@ bool haveElement(std::size_t index) {
 }
 
 std::size_t elementHolding(TextOffset at) {
+  applySkip();
   for (;;) {
     const char* place = base() + (at - textBase);
     if (place < cursor.at || cursor.done()) break;
@@ -209,29 +249,7 @@ void setScanFloor(std::size_t index) {
 }
 
 void skipTo(TextOffset at) {
-  const char* to = base() + (at - textBase);
-  if (to <= cursor.at) return;
-  // The first chunk that a window around a candidate at `to` or later can reach.
-  const char* from = chunkStart(cursor, to);
-  if (reachLines > 0) {
-    for (std::size_t n = 0; n < reachLines && from > cursor.at; ++n) {
-      from = chunkStart(cursor, from - 1);
-    }
-  } else if (reachBytes > 0) {
-    const char* chunk = from;
-    for (std::size_t held = 0; held < reachBytes && from > cursor.at;) {
-      const char* previous = chunkStart(cursor, from - 1);
-      held += static_cast<std::size_t>(from - previous);
-      from = previous;
-    }
-    // A NUL makes elements shorter than their chunks: they may not reach far enough.
-    if (std::memchr(from, '\0', static_cast<std::size_t>(chunk - from)) != nullptr) return;
-  }
-  if (from <= cursor.at) return;
-  std::size_t passed = skipElements(cursor, from, counting);
-  uncounted = uncounted || !counting;
-  LineList.dropBefore(LineList.size() + passed);
-  scanFloor = LineList.size();
+  pendingSkip = std::max(pendingSkip, at);
 }
 
 std::uint64_t lineNumberOf(std::size_t index) {
