@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -32,11 +33,12 @@ struct Options {
 // What skern shows for kText, reading `block` bytes at a time after `ahead` bytes with the
 // open.
 std::string scanned(const Options& options, std::size_t block, std::size_t ahead) {
-  static const std::string path = [] {
-    std::string made = (std::filesystem::temp_directory_path() / "skern-borders.txt").string();
-    std::ofstream(made, std::ios::binary) << kText;
-    return made;
-  }();
+  // A name of its own, so that suites running side by side do not share the file.
+  static const std::string path =
+      (std::filesystem::temp_directory_path() /
+       ("skern-borders-" + std::to_string(std::random_device()()) + ".txt"))
+          .string();
+  std::ofstream(path, std::ios::binary) << kText;
   resetAll();
   setReadBlockSize(block);
   setReadAheadBytes(ahead);
@@ -50,6 +52,7 @@ std::string scanned(const Options& options, std::size_t block, std::size_t ahead
   skern(path);
   std::fflush(stdout);
   std::string out = testing::internal::GetCapturedStdout();
+  std::filesystem::remove(path);
   setReadBlockSize(1 << 18);
   setReadAheadBytes(1 << 16);
   resetAll();
