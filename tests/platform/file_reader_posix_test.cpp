@@ -137,63 +137,40 @@ TEST_F(ReaderFolder, FilesThatChangedSinceTheListing) {
   EXPECT_EQ(readAll(after), "last");
 }
 
-TEST_F(ReaderFolder, ReadingGoesOnAfterTheBytesReadAheadOrFromTheStart) {
-  std::string bytes = contentOf(1, 300000);
-  OpenFile file;
-  ASSERT_TRUE(openForReading(write("big", bytes), file));
-  EXPECT_FALSE(file.aheadIsWhole);
-  EXPECT_EQ(std::string(file.ahead) + rest(file), bytes);
-  ASSERT_TRUE(rewindFile(file));
-  char first[4];
-  EXPECT_EQ(readSomeBytes(file, first, 4), 4);
-  EXPECT_EQ(std::string(first, 4), bytes.substr(0, 4));
-  closeFile(file);
-}
-
-BatchOp op(BatchOp::Kind kind, int fd, const char* name = nullptr, char* into = nullptr,
-           std::size_t most = 0) {
-  BatchOp made;
-  made.kind = kind;
-  made.fd = fd;
-  made.name = name;
-  made.openFlags = O_RDONLY | O_CLOEXEC;
-  made.into = into;
-  made.most = most;
-  return made;
-}
-
-TEST(IoBatch, ResultsAreThoseOfSingleCalls) {
+TEST(IoBatch, LinkedReadsFollowEachOtherAndResultsAreThoseOfSingleCalls) {
   std::string present = "/tmp/skern-batch-" + std::to_string(getpid());
   std::ofstream(present, std::ios::binary) << "twelve bytes";
+  std::vector<BatchOp> opens(2);
+  for (BatchOp& open : opens) {
+    open.fd = AT_FDCWD;
+    open.openFlags = O_RDONLY | O_CLOEXEC;
+  }
+  opens[0].name = present.c_str();
   std::string missing = present + "-missing";
-  std::vector<BatchOp> opens = {op(BatchOp::kOpen, AT_FDCWD, present.c_str()),
-                                op(BatchOp::kOpen, AT_FDCWD, missing.c_str()),
-                                op(BatchOp::kOpen, AT_FDCWD, present.c_str())};
+  opens[1].name = missing.c_str();
   ASSERT_TRUE(runBatch(opens));
   ASSERT_GE(opens[0].result, 0);
   EXPECT_EQ(opens[1].result, -ENOENT);
-  ASSERT_GE(opens[2].result, 0);
-  int first = static_cast<int>(opens[0].result);
-  int second = static_cast<int>(opens[2].result);
-
-  // Each read goes on from where the file's last read ended, as read() does.
-  char into[3][64];
-  std::vector<BatchOp> reads = {op(BatchOp::kRead, first, nullptr, into[0], 64),
-                                op(BatchOp::kRead, second, nullptr, into[1], 6)};
+  // A read linked to the next: the second goes on where the first ended, and the third,
+  // at the end, gives nothing.
+  char into[3][8];
+  std::vector<BatchOp> reads(3);
+  for (int i = 0; i < 3; ++i) {
+    reads[i].kind = BatchOp::kRead;
+    reads[i].fd = static_cast<int>(opens[0].result);
+    reads[i].into = into[i];
+    reads[i].most = 8;
+    reads[i].thenNext = i < 2;
+  }
   ASSERT_TRUE(runBatch(reads));
-  BatchOp more = op(BatchOp::kRead, second, nullptr, into[2], 64);
-  ASSERT_TRUE(runBatch(std::span<BatchOp>(&more, 1)));
-  EXPECT_EQ(std::string(into[0], reads[0].result), "twelve bytes");
-  EXPECT_EQ(std::string(into[1], reads[1].result), "twelve");
-  EXPECT_EQ(std::string(into[2], more.result), " bytes");
-
-  std::vector<BatchOp> closes = {op(BatchOp::kClose, first), op(BatchOp::kClose, second),
-                                 op(BatchOp::kClose, 1 << 20)};
-  ASSERT_TRUE(runBatch(closes));
-  EXPECT_EQ(closes[0].result, 0);
-  EXPECT_EQ(closes[1].result, 0);
-  EXPECT_EQ(closes[2].result, -EBADF);
-
+  EXPECT_EQ(std::string(into[0], reads[0].result) + std::string(into[1], reads[1].result),
+            "twelve bytes");
+  EXPECT_EQ(reads[2].result, 0);
+  BatchOp close;
+  close.kind = BatchOp::kClose;
+  close.fd = static_cast<int>(opens[0].result);
+  ASSERT_TRUE(runBatch(std::span<BatchOp>(&close, 1)));
+  EXPECT_EQ(close.result, 0);
   std::vector<BatchOp> tooMany(kBatchLimit + 1);
   EXPECT_FALSE(runBatch(tooMany));
   unlink(present.c_str());
