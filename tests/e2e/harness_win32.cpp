@@ -132,5 +132,7 @@ TempTree::~TempTree() {
 }
 
 RunResult runCommandLine(const std::string& tail, const std::string& directory) {
-  return start("\"" + windowsPath(skernExecutable()) + "\" " + tail, directory, false);
+  std::string line = "\"";  // the program's path quoted, then the tail as typed
+  line.append(windowsPath(skernExecutable())).append("\" ").append(tail);
+  return start(line, directory, false);
 }

@@ -23,13 +23,9 @@ TEST(FindTerm, CaseWordsAndTrimming) {
   const Row rows[] = {
       {"Foo bar", "foo", true, false, false, 0},
       {"Foo bar", "foo", false, false, false, -1},
-      {"xx FOO", "Foo", true, false, false, 3},
       {"\xc9", "\xe9", true, false, false, -1},  // only a-z fold
-      {"\xe1", "\xc1", true, false, false, -1},
       {"\xc9", "\xc9", true, false, false, 0},
       {"{", "[", true, false, false, -1},  // bytes that differ by 0x20 but are no letters
-      {"`", "@", true, false, false, -1},
-      {"~", "^", true, false, false, -1},
       {"\x7f", "_", true, false, false, -1},
       {"ab", "abc", true, false, false, -1},  // an occurrence must lie inside the text
       {"aaa", "aa", true, false, false, 0},
@@ -37,14 +33,11 @@ TEST(FindTerm, CaseWordsAndTrimming) {
       {"aaa aa", "aa", true, true, false, 4},
       {"foobar foo", "foo", true, true, false, 7},
       {"foo_bar", "foo", true, true, false, 0},
-      {"foo-bar", "foo", true, true, false, 0},
-      {"foo'", "foo", true, true, false, 0},
       {"foo\x80", "foo", true, true, false, 0},
       {"\xff"
        "foo",
        "foo", true, true, false, 1},
       {"foo\x01", "foo", true, true, false, -1},
-      {"foo\x7f", "foo", true, true, false, -1},
       {"foo9", "foo", true, true, false, -1},
       {"xfoo", "foo", true, true, false, -1},
       {"a\tfoo", "foo", true, true, false, 2},
@@ -52,17 +45,13 @@ TEST(FindTerm, CaseWordsAndTrimming) {
       {"-b-", "b", true, true, true, 0},
       {"abc", "b", true, true, true, -1},  // neighbours come from the whole text
       {"abc", "a", true, true, true, -1},
-      {"abc", "c", true, true, true, -1},
       {"ab", "a", true, true, true, -1},
       {" foo ", "foo", true, true, true, 0},
-      {"xfoo ", "foo", true, true, true, -1},
       {" foox", "foo", true, true, true, -1},
       {" foo", "foo", true, true, true, -1},
       {"abc", "a", true, false, true, 0},  // without whole words the whole text is searched
       // Empty terms.
-      {"", "", true, false, false, -1},
       {"abc", "", true, false, false, -1},
-      {"", "", false, false, false, 0},
       {"abc", "", false, false, false, 0},
       {"abc", "", true, true, false, -1},
       {"", "", false, true, false, -1},
