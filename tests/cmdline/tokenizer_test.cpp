@@ -72,13 +72,4 @@ TEST(SplitCommandText, NoLimitOnArguments) {
   EXPECT_EQ(argTable[5001], nullptr);
 }
 
-TEST(SplitCommandLine, ArgumentVectorPassesThroughUnchanged) {
-  const char* given[] = {"skern", "", "a\"b", "\"", "-p/x y", nullptr};
-  resetCommandLine();
-  splitCommandLine(5, const_cast<char**>(given));
-  ASSERT_EQ(argCount, 5);
-  for (int i = 0; i < 5; ++i) EXPECT_STREQ(argTable[i], given[i]);
-  EXPECT_EQ(argTable[5], nullptr);
-}
-
 }  // namespace

@@ -11,7 +11,8 @@ struct RunResult {
   int status = -1;  ///< The exit status, or 128 + the signal that ended it.
 };
 
-/// A fresh, empty temporary folder that is removed with everything in it when the test ends.
+/// A fresh, empty temporary folder (on POSIX, its path is 64 bytes long and free of links) that is
+/// removed with everything in it when the test ends.
 class TempTree {
  public:
   TempTree();
@@ -38,6 +39,10 @@ class TempTree {
 /// have open at once, standard input and output included (POSIX only).
 RunResult runSkern(const std::vector<std::string>& arguments, const std::string& directory,
                    bool newSession = false, long openFileLimit = 0);
+
+/// Windows only: runs skern in `directory` with the raw command line made of its quoted path,
+/// one space and `tail` unchanged, standard input from NUL and no console.
+RunResult runCommandLine(const std::string& tail, const std::string& directory);
 
 /// The path of the skern executable under test.
 std::string skernExecutable();

@@ -5,19 +5,12 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <list>
 #include <stdexcept>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "e2e/harness.h"
-#include "win32/raw_run.h"
 
 namespace {
-
-// The roots of the temporary folders in use, for the rewriting of paths in what skern wrote.
-std::list<std::string> liveRoots;
 
 // A path as Windows spells it: a Unix path (such as the build's own, compiled in) lies on
 // Wine's drive Z:, which maps the Unix root; every slash becomes a backslash.
@@ -52,28 +45,7 @@ DWORD WINAPI drain(void* context) {
   return 0;
 }
 
-// What skern wrote, in the form the host-neutral cases compare: line ends as LF, and inside a
-// path below a temporary folder's root every backslash as a slash, so that such a path reads
-// as the root followed by the test's own relative path.
-std::string hostNeutral(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-    out += text[i];
-  }
-  for (const std::string& root : liveRoots) {
-    for (std::size_t at = out.find(root); at != std::string::npos; at = out.find(root, at + 1)) {
-      std::size_t i = at + root.size();
-      if (i < out.size() && out[i] != '\\') continue;
-      for (; i < out.size() && out[i] != '"' && out[i] != '\n' && out[i] != '\r'; ++i) {
-        if (out[i] == '\\') out[i] = '/';
-      }
-    }
-  }
-  return out;
-}
-
+// Runs skern.exe with `commandLine` in `directory`, with a console of its own or none.
 RunResult start(const std::string& commandLine, const std::string& directory, bool console) {
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   HANDLE outRead, outWrite, errRead, errWrite;
@@ -146,11 +118,9 @@ TempTree::TempTree() {
     }
     if (GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("CreateDirectoryA failed");
   }
-  liveRoots.push_back(root_);
 }
 
 TempTree::~TempTree() {
-  liveRoots.remove(root_);
   std::error_code ignored;
   // Attributes such as read-only and hidden would stand in the way of removal.
   for (auto it = std::filesystem::recursive_directory_iterator(
@@ -161,46 +131,8 @@ TempTree::~TempTree() {
   std::filesystem::remove_all(root_, ignored);
 }
 
-std::string quotedArgument(const std::string& argument) {
-  bool plain = !argument.empty();
-  for (char c : argument) {
-    if (c == '"' || c == ' ' || (c >= '\t' && c <= '\r')) plain = false;
-  }
-  if (plain) return argument;
-  // Three quotes in a row end an argument, so a run of quotes can be written only where it is
-  // one quote, or two at the very start.
-  for (std::size_t i = 1; i < argument.size(); ++i) {
-    if (argument[i] != '"' || argument[i - 1] != '"') continue;
-    bool leadingPair = i == 1 && (argument.size() == 2 || argument[2] != '"');
-    if (!leadingPair) {
-      throw std::invalid_argument("no Windows command line gives the argument " + argument);
-    }
-  }
-  // Inside a quoted stretch white space does not split and two quotes give one.
-  std::string text = "\"";
-  for (char c : argument) text += c == '"' ? std::string("\"\"") : std::string(1, c);
-  if (!argument.empty()) text += '"';
-  return text;
-}
-
-// The arguments are quoted so that skern's own rules split them back; a new session is a
-// process without a console, so that a key wait ends at once.
-RunResult runSkern(const std::vector<std::string>& arguments, const std::string& directory,
-                   bool newSession, long /*openFileLimit*/) {
-  std::string line = quotedArgument(windowsPath(skernExecutable()));
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    // An empty argument can only be written as a lone quote at the very end of the line.
-    if (arguments[i].empty() && i + 1 != arguments.size()) {
-      throw std::invalid_argument("an empty argument can only stand last on a Windows line");
-    }
-    line += ' ' + quotedArgument(arguments[i]);
-  }
-  RunResult result = start(line, directory, !newSession);
-  result.out = hostNeutral(result.out);
-  result.err = hostNeutral(result.err);
-  return result;
-}
-
 RunResult runCommandLine(const std::string& tail, const std::string& directory) {
-  return start(quotedArgument(windowsPath(skernExecutable())) + " " + tail, directory, false);
+  std::string line = "\"";  // the program's path quoted, then the tail as typed
+  line.append(windowsPath(skernExecutable())).append("\" ").append(tail);
+  return start(line, directory, false);
 }
