@@ -25,14 +25,19 @@ OpenFile* file = nullptr;
 // The file has no more bytes to give (it ended, failed, or its text ended at a 0x1A).
 bool ended = true;
 
+// Bytes read at a time.
 std::size_t blockSize = std::size_t{1} << 18;
-// Line numbers are wanted; elements passed over are counted (once a number has been shown,
-// or from the start of the file where it is cheaper to count them later); some were passed
-// over uncounted; and what an element's number is beyond its place in `LineList`.
+
+// Line numbers: `numbered` when they are shown. Elements passed over by a skip are counted
+// (`counting`) only once the file's first number has been asked for; until then they are only
+// noted (`uncounted`), and that first number counts them by reading the file again from its
+// start. `numberShift` is what an element's number is beyond its place in `LineList`.
 bool numbered = true;
 bool counting = false;
 bool uncounted = false;
 std::uint64_t numberShift = 0;
+// How far a window reaches (see `setWindowReach`), and the first element that may still be a
+// candidate.
 std::size_t reachLines = 0;
 std::size_t reachBytes = 0;
 std::size_t scanFloor = 0;
