@@ -3,23 +3,43 @@
 
 #include <string>
 
-#include "e2e/harness.h"
-
 /// The host's name as a case names it: "posix" or "windows".
 extern const char* const kHost;
 
 /// The separator that skern joins paths with on this host.
 extern const char kSeparator;
 
+/// What one run of skern produced.
+struct RunResult {
+  std::string out, err;
+  int status = -1;  ///< The exit status, or 128 + the signal that ended skern.
+};
+
+/// How a case runs skern beyond its command line (POSIX only).
+struct RunLimits {
+  long openFiles = 0;       ///< The most files open at once, when above 0.
+  long memoryMiB = 0;       ///< The most address space, when above 0.
+  bool fullOutput = false;  ///< Standard output is a device that is always full.
+};
+
+/// The path of the skern executable under test.
+std::string skernExecutable();
+
+/// A fresh, empty folder for one case, as skern prints it (on POSIX 64 bytes long).
+std::string makeFolder();
+
+/// Removes `root` with everything in it.
+void removeFolder(const std::string& root);
+
 /// Creates the entry `path` of kind `kind` (file, dir, locked, fifo, socket, link, hidden,
-/// system) below `root`, with `bytes` as its content or link target. False when the host has no
-/// such entry or creating it failed.
+/// system, sparse, patch) below `root`: `bytes` is a file's content, a link's target, a sparse
+/// file's size; a patch writes `bytes` at `offset`. False when the host has no such entry or
+/// creating it failed.
 bool stageEntry(const std::string& root, const std::string& kind, const std::string& path,
-                const std::string& bytes);
+                const std::string& bytes, long long offset);
 
 /// Runs skern in `root`, with standard input empty and no terminal or console. On POSIX `line`
 /// is split into arguments at unquoted blanks, each then expanded by `expand`; on Windows the
 /// expanded `line` is the raw command line after the program's quoted path and one space.
-/// `openFileLimit` above 0 bounds the open files (POSIX only).
 RunResult runLine(const std::string& root, const std::string& line,
-                  std::string (*expand)(const std::string&), long openFileLimit);
+                  std::string (*expand)(const std::string&), const RunLimits& limits);

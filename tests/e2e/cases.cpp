@@ -5,42 +5,34 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "e2e/case_host.h"
 
 namespace {
 
-// One entry of a case's tree: its kind, path and content (a link's target).
+#if defined(SKERN_SANITIZED)
+constexpr bool kSanitized = true;  // the sanitizers' shadow memory needs more than any limit
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// One entry of a case's tree, as written.
 struct Entry {
   std::string kind, path, bytes;
+  long long offset = 0;
 };
 
 struct Case {
-  std::string name, host;
-  int line = 0;
-  std::vector<Entry> tree;
-  std::string command, out, err;  // as written, before expansion
+  std::string name, host, command, out, err;  // as written, before expansion
+  int line = 0;                               // of the command; 0 until the case has one
   int status = 0;
-  long openFileLimit = 0;
-  bool hasCommand = false;
+  std::vector<Entry> tree;
+  RunLimits limits;
 };
 
 std::string root;  // the current case's folder, as skern prints it
-
-// The index of the brace that closes the one at `open`, escapes skipped.
-std::size_t closing(const std::string& s, std::size_t open) {
-  int depth = 0;
-  for (std::size_t i = open; i < s.size(); ++i) {
-    if (s[i] == '\\')
-      ++i;
-    else if (s[i] == '{')
-      ++depth;
-    else if (s[i] == '}' && --depth == 0)
-      return i;
-  }
-  throw std::runtime_error("unclosed brace in: " + s);
-}
 
 // Decodes escapes, repetitions and placeholders; the text is cut at every {*}. On Windows the
 // slashes of a path that begins with {root} become backslashes.
@@ -60,16 +52,21 @@ std::vector<std::string> pieces(const std::string& s) {
       c = at == std::string::npos ? next[0] : "\n\r\t"[at];
       ++i;
     } else if (c == '{') {
-      std::size_t end = closing(s, i);
+      std::size_t end = i;  // the closing brace, escapes and nested braces passed over
+      for (int depth = 0; end < s.size() && (s[end] != '}' || --depth > 0); ++end) {
+        if (s[end] == '\\') {
+          ++end;
+        } else {
+          depth += s[end] == '{';
+        }
+      }
       std::string inner = s.substr(i + 1, end - i - 1);
       i = end;
       if (inner == "root") {
         parts.back() += root;
         inRootPath = true;
-      } else if (inner == "/") {
-        parts.back() += kSeparator;
-      } else if (inner == "*") {
-        parts.emplace_back();
+      } else if (inner == "/" || inner == "*") {
+        inner == "*" ? parts.emplace_back() : parts.back() += kSeparator;
       } else {
         std::size_t star = inner.rfind('*');
         std::string unit;
@@ -92,167 +89,145 @@ std::string expand(const std::string& s) {
 }
 
 // True when `text` is `parts` with any bytes at the cuts between them.
-bool matches(const std::string& text, std::vector<std::string> parts) {
+bool matches(const std::string& text, const std::vector<std::string>& parts) {
   if (parts.size() == 1) return text == parts[0];
-  if (text.size() < parts.front().size() + parts.back().size() ||
-      text.compare(0, parts.front().size(), parts.front()) != 0 ||
-      text.compare(text.size() - parts.back().size(), std::string::npos, parts.back()) != 0) {
+  const std::string &first = parts.front(), &last = parts.back();
+  if (text.size() < first.size() + last.size() || text.compare(0, first.size(), first) != 0 ||
+      text.compare(text.size() - last.size(), last.size(), last) != 0) {
     return false;
   }
-  std::size_t at = parts.front().size();
-  for (std::size_t i = 1; i + 1 < parts.size(); ++i) {
+  std::size_t at = first.size();
+  for (std::size_t i = 1; i + 1 < parts.size() && at != std::string::npos; ++i) {
     at = text.find(parts[i], at);
-    if (at == std::string::npos) return false;
-    at += parts[i].size();
+    if (at != std::string::npos) at += parts[i].size();
   }
-  return at <= text.size() - parts.back().size();
+  return at <= text.size() - last.size();
 }
 
-// `text` with control bytes made visible, for failure reports.
-std::string visible(const std::string& text) {
-  std::string out;
-  for (unsigned char c : text) {
-    if (c == '\n')
-      out += "\n";
-    else if (c == '\\')
-      out += "\\\\";
-    else if (c < 32 || c >= 127)
-      out += "\\x" + std::string(1, "0123456789abcdef"[c / 16]) + "0123456789abcdef"[c % 16];
-    else
-      out += static_cast<char>(c);
-  }
-  return out;
-}
-
-// The lines where expected and actual differ, after their common first and last lines.
+// Prints `expected` and `actual` from their first differing line on, control bytes made visible.
 void diff(const char* stream, const std::string& expected, const std::string& actual) {
-  auto lines = [](const std::string& text) {
-    std::vector<std::string> result;
-    std::istringstream in(visible(text));
-    for (std::string line; std::getline(in, line);) result.push_back(line);
-    return result;
-  };
-  std::vector<std::string> e = lines(expected), a = lines(actual);
-  std::size_t head = 0, tail = 0;
-  while (head < e.size() && head < a.size() && e[head] == a[head]) ++head;
-  while (tail + head < e.size() && tail + head < a.size() &&
-         e[e.size() - 1 - tail] == a[a.size() - 1 - tail]) {
-    ++tail;
+  std::size_t same = 0;
+  while (same < expected.size() && same < actual.size() && expected[same] == actual[same]) ++same;
+  same = same == 0 ? 0 : expected.rfind('\n', same - 1) + 1;
+  std::cout << "  " << stream << " from byte " << same << " (- expected, + actual):\n";
+  for (auto [sign, text] : {std::pair('-', &expected), std::pair('+', &actual)}) {
+    std::cout << "  " << sign;
+    for (unsigned char c : text->substr(same, 4000)) {
+      if (c == '\n')
+        std::cout << "\n  " << sign;
+      else if (c < 32 || c >= 127 || c == '\\')
+        std::cout << "\\x"
+                  << "0123456789abcdef"[c / 16] << "0123456789abcdef"[c % 16];
+      else
+        std::cout << c;
+    }
+    std::cout << "\n";
   }
-  std::cout << "  " << stream << " differs after line " << head << " (- expected, + actual):\n";
-  for (std::size_t i = head; i + tail < e.size(); ++i) std::cout << "  -" << e[i] << "\n";
-  for (std::size_t i = head; i + tail < a.size(); ++i) std::cout << "  +" << a[i] << "\n";
 }
 
-// Runs one case; false, after a report, when it fails.
-bool run(const Case& c, const std::string& file) {
-  TempTree tree;
-  root = tree.root();
-  std::string where = file + ":" + std::to_string(c.line) + ": case \"" + c.name + "\"";
+// Runs one case in `root`; false, after a report, when it fails.
+bool run(const Case& c, const std::string& where) {
   for (const Entry& e : c.tree) {
-    if (!stageEntry(root, e.kind, expand(e.path), expand(e.bytes))) {
-      std::cout << where << ": cannot stage " << e.kind << " " << e.path << "\n";
-      return false;
-    }
+    if (stageEntry(root, e.kind, expand(e.path), expand(e.bytes), e.offset)) continue;
+    bool sparse = e.kind == "sparse";  // a file system without sparse files: nothing to test
+    std::cout << where << (sparse ? ": skipped, no sparse " : ": cannot stage ") << e.path << "\n";
+    return sparse;
   }
-  RunResult r = runLine(root, c.command, expand, c.openFileLimit);
+  RunResult r = runLine(root, c.command, expand, c.limits);
   bool ok = r.status == c.status;
   if (!ok) std::cout << where << ": exit status " << r.status << ", expected " << c.status << "\n";
-  const std::pair<const char*, std::pair<const std::string*, const std::string*>> streams[] = {
-      {"stdout", {&c.out, &r.out}}, {"stderr", {&c.err, &r.err}}};
-  for (const auto& [stream, texts] : streams) {
-    std::vector<std::string> parts = pieces(*texts.first);
+  for (auto [stream, expected, actual] :
+       {std::tuple("stdout", &c.out, &r.out), std::tuple("stderr", &c.err, &r.err)}) {
+    std::vector<std::string> parts = pieces(*expected);
+    std::string shown;
     for (std::string& part : parts) {
       std::string lines;  // on Windows, with the line ends of the C runtime's text mode
-      for (char c : part) lines += kSeparator == '\\' && c == '\n' ? "\r\n" : std::string(1, c);
-      part = lines;
+      for (char ch : part) lines += kSeparator == '\\' && ch == '\n' ? "\r\n" : std::string(1, ch);
+      shown += (&part == &parts.front() ? "" : "{*}") + (part = lines);
     }
-    if (matches(*texts.second, parts)) continue;
+    if (matches(*actual, parts)) continue;
     if (ok) std::cout << where << "\n";
     ok = false;
-    std::string expected;
-    for (const std::string& part : parts) expected += (expected.empty() ? "" : "{*}") + part;
-    diff(stream, expected, *texts.second);
+    diff(stream, shown, *actual);
   }
-  // skern never changes what it searches.
-  for (const Entry& e : c.tree) {
+  for (const Entry& e : c.tree) {  // skern never changes what it searches
     if (e.kind != "file") continue;
     std::ifstream in(root + "/" + expand(e.path), std::ios::binary);
-    if (!in) continue;  // paths beyond the limit are not read back
-    std::string now((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (now != expand(e.bytes)) {
-      std::cout << where << ": " << e.path << " changed\n";
-      ok = false;
-    }
+    if (!in) continue;  // (paths beyond the limit are not read back)
+    if (std::string(std::istreambuf_iterator<char>(in), {}) == expand(e.bytes)) continue;
+    std::cout << where << ": " << e.path << " changed\n";
+    ok = false;
   }
   return ok;
 }
 
-// Reads the cases of one file. A case's tree holds the entries of the case before it (unless it
-// says fresh) and its own; an entry replaces an earlier one of the same path.
+// Reads the cases of one file. A case is its setup lines, its command and what it expects; its
+// tree holds the entries of the case before (unless it says fresh) and its own, an entry
+// replacing an earlier one of the same path.
 std::vector<Case> readCases(const std::string& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + file);
-  std::vector<Case> cases;
+  std::vector<Case> cases(1);
   int number = 0;
   for (std::string line; std::getline(in, line);) {
     ++number;
     if (line.empty() || line[0] == '#') continue;
-    if (line.rfind("== ", 0) == 0) {
-      std::vector<Entry> before = cases.empty() ? std::vector<Entry>() : cases.back().tree;
-      cases.emplace_back();
-      cases.back().tree = before;
-      cases.back().name = line.substr(3);
-      cases.back().line = number;
-      continue;
-    }
-    if (cases.empty()) throw std::runtime_error(file + ":" + std::to_string(number) + ": no case");
-    Case& c = cases.back();
     std::string word = line.substr(0, line.find_first_of(" |"));
     std::string rest = line.size() > word.size() ? line.substr(word.size() + 1) : "";
-    if (word == "out" || word == "err") {
-      std::string& sink = word == "out" ? c.out : c.err;
-      std::size_t slashes = rest.size() - rest.find_last_not_of('\\') - 1;
-      if (rest.find_last_not_of('\\') == std::string::npos) slashes = rest.size();
-      sink += slashes % 2 == 1 ? rest.substr(0, rest.size() - 1) : rest + "\n";
-    } else if (word == "$") {
-      if (rest.rfind("skern", 0) != 0) throw std::runtime_error("command without skern: " + line);
-      c.command = rest.size() > 6 ? rest.substr(6) : "";
-      c.hasCommand = true;
+    bool expectation = word == "out" || word == "err" || word == ":::" || word == "exit";
+    if (!expectation && cases.back().line > 0) {
+      Case next;
+      next.tree = cases.back().tree;
+      cases.push_back(next);
+    }
+    Case& c = cases.back();
+    if (expectation && c.line == 0)
+      throw std::runtime_error(file + ":" + std::to_string(number) + ": no command before");
+    if (word == "out" || word == "err" || word == ":::") {
+      if (word == ":::") rest = "\\n::::::::: {root}/" + rest;
+      std::size_t text = rest.find_last_not_of('\\') + 1;  // an odd count of final backslashes
+      (word == "err" ? c.err : c.out) +=
+          (rest.size() - text) % 2 == 1 ? rest.substr(0, rest.size() - 1) : rest + "\n";
     } else if (word == "exit") {
       c.status = std::stoi(rest);
+    } else if (word == "$") {  // $ skern ARGUMENTS  # NAME
+      std::size_t name = rest.find("  # ");
+      c.name = name == std::string::npos ? rest : rest.substr(name + 4);
+      c.command = rest.substr(0, name);
+      c.command.erase(0, std::min(c.command.size(), std::string("skern ").size()));
+      c.line = number;
     } else if (word == "fresh") {
       c.tree.clear();
     } else if (word == "only") {
       c.host = rest;
-    } else if (word == "nofile") {
-      c.openFileLimit = std::stol(rest);
-    } else if (word == "files") {
-      std::size_t space = rest.find(' '), equals = rest.find(" = ");
-      std::string path = rest.substr(space + 1, equals - space - 1);
-      std::size_t hashes = path.find('#'), width = path.find_last_of('#') - hashes + 1;
-      for (long i = 0, n = std::stol(rest); i < n; ++i) {
+    } else if (word == "limit") {
+      (rest.rfind("files", 0) == 0 ? c.limits.openFiles : c.limits.memoryMiB) =
+          std::stol(rest.substr(rest.find(' ')));
+    } else if (word == "output") {
+      c.limits.fullOutput = true;
+    } else {  // KIND [COUNT or OFFSET] PATH [= BYTES | -> TARGET]
+      long long count = 0;
+      if (word == "files" || word == "patch") {
+        count = std::stoll(rest);
+        rest = rest.substr(rest.find(' ') + 1);
+      }
+      std::string cut = word == "link" ? " -> " : " = ";
+      Entry e{word, rest.substr(0, rest.find(cut)),
+              rest.find(cut) == std::string::npos ? "" : rest.substr(rest.find(cut) + cut.size()),
+              word == "patch" ? count : 0};
+      if (word != "hidden" && word != "system" && word != "patch")
+        std::erase_if(c.tree, [&](const Entry& old) { return old.path == e.path; });
+      std::size_t hashes = e.path.find('#'), width = e.path.find_last_of('#') - hashes + 1;
+      for (long long i = 0; word == "files" && i < count; ++i) {  // PATH's #s: i, 0-padded
         std::string digits = std::to_string(i);
         digits.insert(0, width > digits.size() ? width - digits.size() : 0, '0');
-        c.tree.push_back({"file", path.substr(0, hashes) + digits + path.substr(hashes + width),
-                          equals == std::string::npos ? "" : rest.substr(equals + 3)});
+        c.tree.push_back(
+            {"file", e.path.substr(0, hashes) + digits + e.path.substr(hashes + width), e.bytes});
       }
-    } else {
-      std::size_t cut = rest.find(word == "link" ? " -> " : " = ");
-      std::string path = rest.substr(0, cut);
-      if (word != "hidden" && word != "system") {
-        std::erase_if(c.tree, [&](const Entry& e) { return e.path == path; });
-      }
-      c.tree.push_back(
-          {word, path,
-           cut == std::string::npos ? "" : rest.substr(cut + (word == "link" ? 4 : 3))});
+      if (word != "files") c.tree.push_back(e);
     }
   }
-  for (const Case& c : cases) {
-    if (!c.hasCommand) {
-      throw std::runtime_error(file + ":" + std::to_string(c.line) + ": case without a command");
-    }
-  }
+  if (cases.back().line == 0) cases.pop_back();  // setup without a command, if any, is dropped
   return cases;
 }
 
@@ -263,13 +238,17 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     std::string file = argv[i];
     for (const Case& c : readCases(file)) {
-      if (!c.host.empty() && c.host != kHost) continue;
+      if ((!c.host.empty() && c.host != kHost) || (c.limits.memoryMiB > 0 && kSanitized)) continue;
+      std::string where =
+          file.substr(file.find_last_of("/\\") + 1) + ":" + std::to_string(c.line) + ": " + c.name;
       bool ok = false;
+      root = makeFolder();
       try {
-        ok = run(c, file.substr(file.find_last_of("/\\") + 1));
+        ok = run(c, where);
       } catch (const std::exception& e) {
-        std::cout << file << ":" << c.line << ": " << e.what() << "\n";
+        std::cout << where << ": " << e.what() << "\n";
       }
+      removeFolder(root);
       ++(ok ? passed : failed);
     }
   }

@@ -13,9 +13,9 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
-
-#include "e2e/harness.h"
 
 namespace {
 
@@ -47,8 +47,9 @@ TEST(KeyWait, EndsAndRestoresTheTerminal) {
                       {nullptr, SIGTERM, false, 128 + SIGTERM},
                       {nullptr, SIGHUP, false, 128 + SIGHUP},
                       {"x", SIGHUP, true, 1}};
-  TempTree tree;
-  tree.write("a.txt", "nothing\n");
+  char folder[] = "/tmp/skern-key-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  std::ofstream(std::string(folder) + "/a.txt") << "nothing\n";
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.key ? row.key : "") + " signal " + std::to_string(row.signal));
     int master = posix_openpt(O_RDWR | O_NOCTTY);
@@ -65,7 +66,7 @@ TEST(KeyWait, EndsAndRestoresTheTerminal) {
     int packet = 1;
     ASSERT_EQ(ioctl(master, TIOCPKT, &packet), 0);
 
-    std::string program = skernExecutable();
+    const char* program = SKERN_EXECUTABLE;
     pid_t child = fork();
     if (child == 0) {
       setsid();
@@ -76,8 +77,8 @@ TEST(KeyWait, EndsAndRestoresTheTerminal) {
       dup2(terminal, 1);
       dup2(terminal, 2);
       if (row.ignored) signal(row.signal, SIG_IGN);
-      if (chdir(tree.root().c_str()) != 0) _exit(126);
-      execl(program.c_str(), program.c_str(), "-k", "stuff", "a.txt", static_cast<char*>(nullptr));
+      if (chdir(folder) != 0) _exit(126);
+      execl(program, program, "-k", "stuff", "a.txt", static_cast<char*>(nullptr));
       _exit(127);
     }
     std::string seen;
@@ -106,6 +107,7 @@ TEST(KeyWait, EndsAndRestoresTheTerminal) {
     close(slave);
     close(master);
   }
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
