@@ -22,9 +22,6 @@ struct RunLimits {
   bool fullOutput = false;  ///< Standard output is a device that is always full.
 };
 
-/// The path of the skern executable under test.
-std::string skernExecutable();
-
 /// A fresh, empty folder for one case, as skern prints it (on POSIX 64 bytes long).
 std::string makeFolder();
 

@@ -33,25 +33,13 @@ std::string fullLongPath(const std::string& path) {
   return length == 0 || length >= MAX_PATH ? full : longer;
 }
 
-// Reads a pipe to its end into a string (both given as a pair); run on a thread of its own for
-// one of the two pipes, so that neither can fill up while the other is read.
-DWORD WINAPI drain(void* context) {
-  auto* job = static_cast<std::pair<HANDLE, std::string*>*>(context);
-  char buffer[65536];
-  DWORD got = 0;
-  while (ReadFile(job->first, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-    job->second->append(buffer, got);
-  }
-  CloseHandle(job->first);
-  return 0;
+// The whole of the file at `path`.
+std::string slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 }  // namespace
-
-std::string skernExecutable() {
-  const char* override = std::getenv("SKERN_UNDER_TEST");
-  return override != nullptr ? override : SKERN_EXECUTABLE;
-}
 
 std::string makeFolder() {
   char base[MAX_PATH];
@@ -66,8 +54,11 @@ std::string makeFolder() {
   }
 }
 
+// The run's output lies beside the folder.
 void removeFolder(const std::string& root) {
   std::error_code ignored;
+  std::filesystem::remove(root + ".out", ignored);
+  std::filesystem::remove(root + ".err", ignored);
   // Attributes such as hidden and system would stand in the way of removal.
   for (auto it = std::filesystem::recursive_directory_iterator(root, ignored);
        it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
@@ -98,41 +89,30 @@ bool stageEntry(const std::string& root, const std::string& kind, const std::str
 RunResult runLine(const std::string& root, const std::string& line,
                   std::string (*expand)(const std::string&), const RunLimits& /*limits*/) {
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  HANDLE outRead, outWrite, errRead, errWrite;
-  if (!CreatePipe(&outRead, &outWrite, &inherit, 0) ||
-      !CreatePipe(&errRead, &errWrite, &inherit, 0)) {
-    throw std::runtime_error("CreatePipe failed");
-  }
-  SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
-  SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+  auto open = [&](const std::string& path, DWORD access, DWORD creation) {
+    return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, creation,
+                       0, nullptr);
+  };
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                  OPEN_EXISTING, 0, nullptr);
-  startup.hStdOutput = outWrite;
-  startup.hStdError = errWrite;
+  startup.hStdInput = open("NUL", GENERIC_READ, OPEN_EXISTING);
+  startup.hStdOutput = open(root + ".out", GENERIC_WRITE, CREATE_ALWAYS);
+  startup.hStdError = open(root + ".err", GENERIC_WRITE, CREATE_ALWAYS);
   PROCESS_INFORMATION process = {};
-  std::string program = windowsPath(skernExecutable());
+  std::string program = windowsPath(SKERN_EXECUTABLE);
   std::string commandLine = "\"" + program + "\" " + expand(line);  // the program's path quoted
   BOOL started =
       CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS,
                      nullptr, fullLongPath(windowsPath(root)).c_str(), &startup, &process);
-  CloseHandle(outWrite);
-  CloseHandle(errWrite);
-  CloseHandle(startup.hStdInput);
-  RunResult result;
-  std::pair<HANDLE, std::string*> errJob{errRead, &result.err}, outJob{outRead, &result.out};
-  HANDLE errThread = CreateThread(nullptr, 0, drain, &errJob, 0, nullptr);
-  drain(&outJob);
-  WaitForSingleObject(errThread, INFINITE);
-  CloseHandle(errThread);
+  for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError}) {
+    CloseHandle(handle);
+  }
   if (!started) throw std::runtime_error("CreateProcessA failed for " + program);
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD status = 0;
   GetExitCodeProcess(process.hProcess, &status);
-  result.status = static_cast<int>(status);
   CloseHandle(process.hProcess);
   CloseHandle(process.hThread);
-  return result;
+  return {slurp(root + ".out"), slurp(root + ".err"), static_cast<int>(status)};
 }

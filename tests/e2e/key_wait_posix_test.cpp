@@ -76,6 +76,8 @@ TEST(KeyWait, EndsAndRestoresTheTerminal) {
       dup2(devNull, 0);  // the key must come from the terminal, not from standard input
       dup2(terminal, 1);
       dup2(terminal, 2);
+      for (int ending : {SIGHUP, SIGINT, SIGTERM})
+        signal(ending, SIG_DFL);  // whatever we inherited
       if (row.ignored) signal(row.signal, SIG_IGN);
       if (chdir(folder) != 0) _exit(126);
       execl(program, program, "-k", "stuff", "a.txt", static_cast<char*>(nullptr));

@@ -1,10 +1,10 @@
-// The block scanner against the term finder for every setting of ignoreCase, wholeWords and
-// trimmed: an occurrence that findTerm accepts is one that searchTerm finds at or after the
-// first, the term stands there, and the look at raw bytes never misses it.
+// The block scanner and the term finder, for every setting of ignoreCase, wholeWords and
+// trimmed: searchTerm gives the leftmost place where the term stands, its look at raw bytes
+// never misses it, and findTerm accepts only a place at or after it where the term stands
+// between word boundaries.
 //
 // Input: one byte that gives the term's length (modulo what is left), then the term, then the
 // text. Both end at their first NUL, as the texts that reach findTerm always do.
-
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -13,13 +13,16 @@
 #include "expr/term_match.h"
 #include "expr/term_search.h"
 
-namespace {
-
-unsigned char fold(unsigned char c, bool ignoreCase) {
-  return ignoreCase && c >= 'a' && c <= 'z' ? c - 32 : c;
+// True when `term` stands in `text` at `at`, ASCII letters folded when case is ignored.
+static bool standsAt(const std::string& text, const std::string& term, std::size_t at) {
+  auto fold = [](unsigned char c) {
+    return Settings.ignoreCase && c >= 'a' && c <= 'z' ? c - 32 : c;
+  };
+  for (std::size_t i = 0; i < term.size(); ++i) {
+    if (at + i >= text.size() || fold(text[at + i]) != fold(term[i])) return false;
+  }
+  return true;
 }
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
@@ -33,20 +36,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Settings.wholeWords = (setting & 2) != 0;
     bool trimmed = (setting & 4) != 0;
     TermSearcher searcher = prepareTerm(term, Settings.ignoreCase);
-    long long first = searchTerm(searcher, text);
+    long long first = searchTerm(searcher, text), leftmost = -1;
+    for (std::size_t at = 0; leftmost < 0 && !term.empty() && at < text.size(); ++at) {
+      if (standsAt(text, term, at)) leftmost = static_cast<long long>(at);
+    }
+    if (term.empty() ? first != (Settings.ignoreCase ? -1 : 0) : first != leftmost) std::abort();
     if (first >= 0 && searchRawBytes(searcher, text) < 0) std::abort();
     long long found = findTerm(text, term, trimmed);
     if (found < 0 || term.empty()) continue;
     std::size_t at = static_cast<std::size_t>(found) + (trimmed && Settings.wholeWords ? 1 : 0);
-    if (first < 0 || at < static_cast<std::size_t>(first) || at + term.size() > text.size()) {
+    bool boundaries = !Settings.wholeWords ||
+                      ((at == 0 || isWordBoundary(text[at - 1])) &&
+                       (at + term.size() >= text.size() || isWordBoundary(text[at + term.size()])));
+    if (at < static_cast<std::size_t>(first) || !standsAt(text, term, at) || !boundaries)
       std::abort();
-    }
-    for (std::size_t i = 0; i < term.size(); ++i) {
-      if (fold(text[at + i], Settings.ignoreCase) != fold(term[i], Settings.ignoreCase)) {
-        std::abort();
-      }
-    }
-    if (Settings.wholeWords && !(at == 0 || isWordBoundary(text[at - 1]))) std::abort();
   }
   return 0;
 }
