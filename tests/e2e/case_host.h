@@ -22,18 +22,13 @@ struct RunLimits {
   bool fullOutput = false;  ///< Standard output is a device that is always full.
 };
 
-/// A fresh, empty folder for one case, as skern prints it (on POSIX 64 bytes long).
+/// A fresh, empty folder for one case, as skern prints it (on POSIX 64 bytes long); the run's
+/// output is kept beside it, in files of its name with .out and .err.
 std::string makeFolder();
 
-/// Removes `root` with everything in it.
-void removeFolder(const std::string& root);
-
-/// Creates the entry `path` of kind `kind` (file, dir, locked, fifo, socket, link, hidden,
-/// system, sparse, patch) below `root`: `bytes` is a file's content, a link's target, a sparse
-/// file's size; a patch writes `bytes` at `offset`. False when the host has no such entry or
-/// creating it failed.
-bool stageEntry(const std::string& root, const std::string& kind, const std::string& path,
-                const std::string& bytes, long long offset);
+/// Creates the entry `path` (in the current directory) of a kind that only this host has: fifo
+/// and socket on POSIX, or the attribute hidden or system set on Windows. False when it cannot.
+bool stageSpecial(const std::string& kind, const std::string& path);
 
 /// Runs skern in `root`, with standard input empty and no terminal or console. On POSIX `line`
 /// is split into arguments at unquoted blanks, each then expanded by `expand`; on Windows the

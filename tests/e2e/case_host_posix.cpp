@@ -1,4 +1,4 @@
-// The case runner on POSIX: trees staged with POSIX calls, skern started with an argument vector.
+// The case runner on POSIX: skern started with an argument vector, in a session of its own.
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <sys/prctl.h>
@@ -9,7 +9,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <stdexcept>
@@ -28,55 +27,14 @@ std::string makeFolder() {
   return name;
 }
 
-// rm removes paths of any length and depth (and the run's output beside the folder).
-void removeFolder(const std::string& root) {
-  if (std::system(("rm -rf '" + root + "' '" + root + ".out' '" + root + ".err'").c_str())) return;
-}
-
-// Directories are created one component at a time, relative to the one before, so that a path
-// longer than the system allows can still be staged.
-bool stageEntry(const std::string& root, const std::string& kind, const std::string& path,
-                const std::string& bytes, long long offset) {
-  int dir = open(root.c_str(), O_RDONLY | O_DIRECTORY);
-  std::size_t start = 0;
-  for (std::size_t slash; dir >= 0 && (slash = path.find('/', start)) != std::string::npos;
-       start = slash + 1) {
-    std::string component = path.substr(start, slash - start);
-    mkdirat(dir, component.c_str(), 0755);
-    int next = openat(dir, component.c_str(), O_RDONLY | O_DIRECTORY);
-    close(dir);
-    dir = next;
-  }
-  const char* name = path.c_str() + start;
-  int fd = -1;
-  struct stat info;
-  bool ok = dir >= 0;
-  if (kind == "file" || kind == "locked" || kind == "sparse") {
-    fd = openat(dir, name, O_WRONLY | O_CREAT | O_TRUNC, kind == "locked" ? 0 : 0644);
-  } else if (kind == "patch") {
-    fd = openat(dir, name, O_WRONLY);
-  } else if (kind == "dir") {
-    ok = ok && mkdirat(dir, name, 0755) == 0;
-  } else if (kind == "fifo") {
-    ok = ok && mkfifoat(dir, name, 0644) == 0;
-  } else if (kind == "link") {
-    ok = ok && symlinkat(bytes.c_str(), dir, name) == 0;
-  } else if (kind == "socket") {
-    sockaddr_un address{AF_UNIX, {}};
-    std::string full = root + "/" + path;
-    ok = ok && full.size() < sizeof address.sun_path && (fd = socket(AF_UNIX, SOCK_STREAM, 0)) >= 0;
-    std::strncpy(address.sun_path, full.c_str(), sizeof address.sun_path - 1);
-    ok = ok && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-  }
-  if (kind == "sparse") {  // only its size: no more than a few blocks on disk
-    ok = fd >= 0 && ftruncate(fd, std::stoll(bytes)) == 0 && fstat(fd, &info) == 0 &&
-         info.st_blocks < 1024;
-  } else if (kind == "file" || kind == "locked" || kind == "patch") {
-    ok = fd >= 0 && pwrite(fd, bytes.data(), bytes.size(), offset) == ssize_t(bytes.size());
-  }
+bool stageSpecial(const std::string& kind, const std::string& path) {
+  if (kind == "fifo") return mkfifo(path.c_str(), 0644) == 0;
+  sockaddr_un address{AF_UNIX, {}};
+  int fd = kind == "socket" ? socket(AF_UNIX, SOCK_STREAM, 0) : -1;
+  std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+  bool bound = fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
   if (fd >= 0) close(fd);
-  if (dir >= 0) close(dir);
-  return ok;
+  return bound;
 }
 
 // Sets one resource limit of the process to `value`.
@@ -97,7 +55,7 @@ RunResult runLine(const std::string& root, const std::string& line,
                   std::string (*expand)(const std::string&), const RunLimits& limits) {
   std::vector<std::string> arguments = {SKERN_EXECUTABLE};
   bool quoted = false, inToken = false;
-  for (char c : line) {  // arguments split at blanks outside quotes, the quotes removed
+  for (char c : line) {  // split at blanks outside quotes, the quotes removed
     if (!quoted && (c == ' ' || c == '\t')) {
       inToken = false;
       continue;

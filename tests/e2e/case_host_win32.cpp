@@ -54,36 +54,13 @@ std::string makeFolder() {
   }
 }
 
-// The run's output lies beside the folder.
-void removeFolder(const std::string& root) {
-  std::error_code ignored;
-  std::filesystem::remove(root + ".out", ignored);
-  std::filesystem::remove(root + ".err", ignored);
-  // Attributes such as hidden and system would stand in the way of removal.
-  for (auto it = std::filesystem::recursive_directory_iterator(root, ignored);
-       it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-    SetFileAttributesA(it->path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
-  }
-  std::filesystem::remove_all(root, ignored);
-}
-
-bool stageEntry(const std::string& root, const std::string& kind, const std::string& path,
-                const std::string& bytes, long long /*offset*/) {
-  std::filesystem::path full = std::filesystem::path(root) / path;
-  std::error_code error;
-  if (kind == "file") {
-    std::filesystem::create_directories(full.parent_path(), error);
-    std::ofstream file(full, std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return file.good();
-  }
-  if (kind == "dir") return std::filesystem::create_directories(full, error);
+bool stageSpecial(const std::string& kind, const std::string& path) {
   DWORD attribute = kind == "hidden"   ? FILE_ATTRIBUTE_HIDDEN
                     : kind == "system" ? FILE_ATTRIBUTE_SYSTEM
                                        : 0;
-  DWORD before = GetFileAttributesA(full.string().c_str());
+  DWORD before = GetFileAttributesA(path.c_str());
   return attribute != 0 && before != INVALID_FILE_ATTRIBUTES &&
-         SetFileAttributesA(full.string().c_str(), before | attribute);
+         SetFileAttributesA(path.c_str(), before | attribute);
 }
 
 RunResult runLine(const std::string& root, const std::string& line,

@@ -1,6 +1,7 @@
 // The end-to-end case runner: reads the case files named on its command line and runs every
 // case meant for this host in a fresh temporary folder. The format is described in the README.
 #include <cctype>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -125,13 +126,40 @@ void diff(const char* stream, const std::string& expected, const std::string& ac
   }
 }
 
+// Creates `e` in `root`. Directories are entered one at a time, so that a path longer than the
+// system allows can still be staged.
+bool stage(const Entry& e) {
+  namespace fs = std::filesystem;
+  std::string path = expand(e.path), bytes = expand(e.bytes);
+  std::error_code error;
+  fs::current_path(root, error);
+  for (std::size_t slash; !error && (slash = path.find('/')) != std::string::npos;
+       path.erase(0, slash + 1)) {
+    fs::create_directory(path.substr(0, slash), error);
+    fs::current_path(path.substr(0, slash), error);
+  }
+  if (e.kind == "file" || e.kind == "locked" || e.kind == "patch") {
+    std::fstream file(path, std::ios::binary | std::ios::out |
+                                (e.kind == "patch" ? std::ios::in : std::ios::trunc));
+    file.seekp(e.offset).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (e.kind == "locked") fs::permissions(path, fs::perms::none, error);
+    return !error && file.good();
+  }
+  if (e.kind == "dir") return !error && fs::create_directory(path, error);
+  if (e.kind == "link") fs::create_symlink(bytes, path, error);
+  if (e.kind == "sparse") {  // a hole of the size given, where the file system allows
+    std::ofstream{path};
+    fs::resize_file(path, std::stoull(bytes), error);
+  }
+  return !error && (e.kind == "link" || e.kind == "sparse" || stageSpecial(e.kind, path));
+}
+
 // Runs one case in `root`; false, after a report, when it fails.
 bool run(const Case& c, const std::string& where) {
   for (const Entry& e : c.tree) {
-    if (stageEntry(root, e.kind, expand(e.path), expand(e.bytes), e.offset)) continue;
-    bool sparse = e.kind == "sparse";  // a file system without sparse files: nothing to test
-    std::cout << where << (sparse ? ": skipped, no sparse " : ": cannot stage ") << e.path << "\n";
-    return sparse;
+    if (stage(e)) continue;
+    std::cout << where << ": cannot stage " << e.kind << " " << e.path << "\n";
+    return false;
   }
   RunResult r = runLine(root, c.command, expand, c.limits);
   bool ok = r.status == c.status;
@@ -206,23 +234,21 @@ std::vector<Case> readCases(const std::string& file) {
     } else if (word == "output") {
       c.limits.fullOutput = true;
     } else {  // KIND [COUNT or OFFSET] PATH [= BYTES | -> TARGET]
-      long long count = 0;
-      if (word == "files" || word == "patch") {
-        count = std::stoll(rest);
-        rest = rest.substr(rest.find(' ') + 1);
-      }
+      long long number = word == "patch" || word == "files" ? std::stoll(rest) : 0;
+      if (word == "patch" || word == "files") rest = rest.substr(rest.find(' ') + 1);
       std::string cut = word == "link" ? " -> " : " = ";
-      Entry e{word, rest.substr(0, rest.find(cut)),
-              rest.find(cut) == std::string::npos ? "" : rest.substr(rest.find(cut) + cut.size()),
-              word == "patch" ? count : 0};
-      if (word != "hidden" && word != "system" && word != "patch")
+      std::size_t at = rest.find(cut);
+      Entry e{word, rest.substr(0, at), at == std::string::npos ? "" : rest.substr(at + cut.size()),
+              word == "patch" ? number : 0};
+      if (word != "hidden" && word != "system" && word != "patch") {
         std::erase_if(c.tree, [&](const Entry& old) { return old.path == e.path; });
+      }
       std::size_t hashes = e.path.find('#'), width = e.path.find_last_of('#') - hashes + 1;
-      for (long long i = 0; word == "files" && i < count; ++i) {  // PATH's #s: i, 0-padded
+      for (long long i = 0; word == "files" && i < number; ++i) {  // PATH's #s: i, 0-padded
         std::string digits = std::to_string(i);
         digits.insert(0, width > digits.size() ? width - digits.size() : 0, '0');
-        c.tree.push_back(
-            {"file", e.path.substr(0, hashes) + digits + e.path.substr(hashes + width), e.bytes});
+        std::string path = e.path;
+        c.tree.push_back({"file", path.replace(hashes, width, digits), e.bytes});
       }
       if (word != "files") c.tree.push_back(e);
     }
@@ -234,6 +260,7 @@ std::vector<Case> readCases(const std::string& file) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::filesystem::path home = std::filesystem::current_path();
   int failed = 0, passed = 0;
   for (int i = 1; i < argc; ++i) {
     std::string file = argv[i];
@@ -248,7 +275,10 @@ int main(int argc, char** argv) {
       } catch (const std::exception& e) {
         std::cout << where << ": " << e.what() << "\n";
       }
-      removeFolder(root);
+      std::error_code ignored;  // the run's folder and output go, whatever remains in them
+      std::filesystem::current_path(home, ignored);
+      for (const char* suffix : {"", ".out", ".err"})
+        std::filesystem::remove_all(root + suffix, ignored);
       ++(ok ? passed : failed);
     }
   }

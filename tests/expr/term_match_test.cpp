@@ -3,17 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <random>
 #include <string>
 
 #include "cmdline/settings.h"
-#include "expr/term_search.h"
-#include "support/reset.h"
 
 namespace {
 
 TEST(FindTerm, CaseWordsAndTrimming) {
-  resetAll();
+  Settings = SettingsRecord();
   struct Row {
     const char* text;
     const char* term;
@@ -79,46 +76,6 @@ TEST(IsWordBoundary, EveryByte) {
   for (int c = 0; c < 256; ++c) {
     bool inner = std::isalnum(c) || (c >= 1 && c <= 8) || (c >= 14 && c <= 31) || c == 127;
     EXPECT_EQ(isWordBoundary(static_cast<unsigned char>(c)), !inner) << "byte " << c;
-  }
-}
-
-TEST(SearchTerm, FindsTheLeftmostOccurrence) {
-  const std::string alphabets[] = {
-      "ab", "aAbB", "aA[{@`", "eE \xc1\xe1\x80\xff", "xyz \n\t\x7f\x01_", "etaoinETAOIN zqZQ",
-  };
-  std::mt19937 random(20240611);
-  auto pick = [&](std::size_t n) {
-    return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
-  };
-  for (int round = 0; round < 30000; ++round) {
-    const std::string& alphabet = alphabets[pick(std::size(alphabets))];
-    std::string text(pick(101), ' ');
-    for (char& c : text) c = alphabet[pick(alphabet.size())];
-    std::string term;
-    if (!text.empty() && pick(2) == 0) {
-      // Mostly a piece of the text itself, with its case changed here and there.
-      std::size_t at = pick(text.size());
-      term = text.substr(at, 1 + pick(std::min<std::size_t>(text.size() - at, 20)));
-      for (char& c : term) {
-        if (pick(4) == 0 && ((c | 0x20) >= 'a' && (c | 0x20) <= 'z')) c ^= 0x20;
-      }
-    } else {
-      term.resize(pick(6));
-      for (char& c : term) c = alphabet[pick(alphabet.size())];
-    }
-    bool ignoreCase = pick(2) == 0;
-    TermSearcher searcher = prepareTerm(term, ignoreCase);
-    long long found = searchTerm(searcher, text), leftmost = term.empty() && !ignoreCase ? 0 : -1;
-    auto fold = [&](unsigned char c) { return ignoreCase && c >= 'a' && c <= 'z' ? c - 32 : c; };
-    for (std::size_t p = 0; !term.empty() && leftmost < 0 && p + term.size() <= text.size(); ++p) {
-      std::size_t i = 0;
-      while (i < term.size() && fold(text[p + i]) == fold(term[i])) ++i;
-      if (i == term.size()) leftmost = static_cast<long long>(p);
-    }
-    ASSERT_EQ(found, leftmost) << "text \"" << text << "\" term \"" << term << "\" i" << ignoreCase;
-    if (found >= 0) {
-      ASSERT_GE(searchRawBytes(searcher, text), 0) << text << " " << term;
-    }
   }
 }
 
