@@ -42,15 +42,12 @@ std::vector<std::string> pieces(const std::string& s) {
   bool inRootPath = false;
   for (std::size_t i = 0; i < s.size(); ++i) {
     char c = s[i];
-    std::string next = s.substr(i + 1, 3);
-    if (c == '\\' && next.size() == 3 && next[0] == 'x' && std::isxdigit(next[1]) &&
-        std::isxdigit(next[2])) {
-      c = static_cast<char>(std::stoi(next.substr(1), nullptr, 16));
+    std::size_t escape = c == '\\' ? std::string("nrt0\\{}x").find(s[i + 1]) : std::string::npos;
+    if (escape == 7 && std::isxdigit(s[i + 2]) && std::isxdigit(s[i + 3])) {
+      c = static_cast<char>(std::stoi(s.substr(i + 2, 2), nullptr, 16));
       i += 3;
-    } else if (c == '\\' && !next.empty() &&
-               std::string("nrt0\\{}").find(next[0]) != std::string::npos) {
-      std::size_t at = std::string("nrt0").find(next[0]);
-      c = at == std::string::npos ? next[0] : "\n\r\t"[at];
+    } else if (escape < 7) {
+      c = "\n\r\t\0\\{}"[escape];
       ++i;
     } else if (c == '{') {
       std::size_t end = i;  // the closing brace, escapes and nested braces passed over
@@ -91,18 +88,17 @@ std::string expand(const std::string& s) {
 
 // True when `text` is `parts` with any bytes at the cuts between them.
 bool matches(const std::string& text, const std::vector<std::string>& parts) {
-  if (parts.size() == 1) return text == parts[0];
-  const std::string &first = parts.front(), &last = parts.back();
-  if (text.size() < first.size() + last.size() || text.compare(0, first.size(), first) != 0 ||
-      text.compare(text.size() - last.size(), last.size(), last) != 0) {
-    return false;
+  std::size_t at = 0;
+  for (const std::string& part : parts) {
+    std::size_t found = &part == &parts.back() ? text.size() - std::min(text.size(), part.size())
+                                               : text.find(part, at);
+    if (found == std::string::npos || found < at || (&part == &parts.front() && found != 0) ||
+        text.compare(found, part.size(), part) != 0) {
+      return false;
+    }
+    at = found + part.size();
   }
-  std::size_t at = first.size();
-  for (std::size_t i = 1; i + 1 < parts.size() && at != std::string::npos; ++i) {
-    at = text.find(parts[i], at);
-    if (at != std::string::npos) at += parts[i].size();
-  }
-  return at <= text.size() - last.size();
+  return at == text.size();
 }
 
 // Prints `expected` and `actual` from their first differing line on, control bytes made visible.
