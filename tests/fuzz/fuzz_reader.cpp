@@ -60,6 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Settings.lineWindow = data[1] % 5;
   }
   if (data[0] & 128) Settings.binaryThreshold = 3;
+  Settings.rightMargin = data[1] / 5 % 50 - 5;  // any margin, also none
   std::string whole = shown(path, 1 << 18, 1 << 16);
   std::string pieces = shown(path, 1 + data[2] % 13, 1 + data[2] / 13 % 17);
   if (whole != pieces) std::abort();
