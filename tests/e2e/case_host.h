@@ -9,12 +9,6 @@ extern const char* const kHost;
 /// The separator that skern joins paths with on this host.
 extern const char kSeparator;
 
-/// What one run of skern produced.
-struct RunResult {
-  std::string out, err;
-  int status = -1;  ///< The exit status, or 128 + the signal that ended skern.
-};
-
 /// How a case runs skern beyond its command line (POSIX only).
 struct RunLimits {
   long openFiles = 0;       ///< The most files open at once, when above 0.
@@ -33,5 +27,7 @@ bool stageSpecial(const std::string& kind, const std::string& path);
 /// Runs skern in `root`, with standard input empty and no terminal or console. On POSIX `line`
 /// is split into arguments at unquoted blanks, each then expanded by `expand`; on Windows the
 /// expanded `line` is the raw command line after the program's quoted path and one space.
-RunResult runLine(const std::string& root, const std::string& line,
-                  std::string (*expand)(const std::string&), const RunLimits& limits);
+/// Standard output and error go to the files `root`.out and `root`.err; returns the exit status,
+/// or 128 + the signal that ended skern.
+int runLine(const std::string& root, const std::string& line,
+            std::string (*expand)(const std::string&), const RunLimits& limits);

@@ -67,8 +67,7 @@ TEST(KeyWait, EndsAndRestoresTheTerminal) {
       setsid();
       int terminal = open(slavePath.c_str(), O_RDWR | O_NOCTTY);
       if (terminal < 0 || ioctl(terminal, TIOCSCTTY, 0) != 0) _exit(125);
-      int devNull = open("/dev/null", O_RDONLY);
-      dup2(devNull, 0);  // the key must come from the terminal, not from standard input
+      dup2(open("/dev/null", O_RDONLY), 0);  // the key must come from the terminal
       dup2(terminal, 1);
       dup2(terminal, 2);
       for (int ending : {SIGHUP, SIGINT, SIGTERM})
