@@ -77,7 +77,8 @@ int runLine(const std::string& root, const std::string& line,
     dup2(open("/dev/null", O_RDONLY), 0);
     dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
     dup2(open((root + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-    close_range(3, ~0u, 0);  // skern starts with the three standard streams only
+    close_range(3, ~0u, 0);                 // skern starts with the three standard streams only
+    limit(RLIMIT_FSIZE, rlim_t{64} << 20);  // a run that writes without end stops at 64 MiB
     if (limits.openFiles > 0) limit(RLIMIT_NOFILE, static_cast<rlim_t>(limits.openFiles));
     if (limits.memoryMiB > 0) limit(RLIMIT_AS, static_cast<rlim_t>(limits.memoryMiB) << 20);
     if (chdir(root.c_str()) != 0) _exit(126);
