@@ -1,13 +1,11 @@
 // The POSIX file reader: files opened and read ahead in batches come out exactly as they are on
 // disk, whatever order they are asked for in, whatever took their place, however few
 // descriptors are left; and no descriptor is left open.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -118,36 +116,20 @@ TEST_F(Reader, FilesThatChangedSinceTheListing) {
   EXPECT_EQ(readAll(paths[4]), "last");
 }
 
-TEST_F(Reader, LinkedReadsFollowEachOtherAndResultsAreThoseOfSingleCalls) {
-  std::string present = write("present", "twelve bytes"), missing = root + "/missing";
-  std::vector<BatchOp> opens(2);
-  for (BatchOp& open : opens) {
-    open.fd = AT_FDCWD;
-    open.openFlags = O_RDONLY | O_CLOEXEC;
-  }
-  opens[0].name = present.c_str();
-  opens[1].name = missing.c_str();
-  ASSERT_TRUE(runBatch(opens));
-  ASSERT_GE(opens[0].result, 0);
-  EXPECT_EQ(opens[1].result, -ENOENT);
-  // Each read linked to the next: the second goes on where the first ended, the third gives
-  // nothing at the end; then the close.
-  char into[3][8];
-  std::vector<BatchOp> reads(4);
-  for (int i = 0; i < 4; ++i) {
-    reads[i].kind = i < 3 ? BatchOp::kRead : BatchOp::kClose;
-    reads[i].fd = static_cast<int>(opens[0].result);
-    reads[i].into = into[i % 3];
-    reads[i].most = 8;
-    reads[i].thenNext = i < 3;
-  }
-  ASSERT_TRUE(runBatch(reads));
-  EXPECT_EQ(std::string(into[0], reads[0].result) + std::string(into[1], reads[1].result),
-            "twelve bytes");
-  EXPECT_EQ(reads[2].result, 0);
-  EXPECT_EQ(reads[3].result, 0);
-  std::vector<BatchOp> tooMany(kBatchLimit + 1);
-  EXPECT_FALSE(runBatch(tooMany));
+// A batch shares the directory of its first path; a path elsewhere, or a name relative to the
+// current directory, is still opened by its whole name.
+TEST_F(Reader, PathsBesideTheSharedDirectory) {
+  ASSERT_EQ(mkdir((root + "/x").c_str(), 0755), 0);
+  std::vector<std::string> paths = {write("x/in", "in x"), write("beside", "beside x")};
+  expectFiles(paths);
+  EXPECT_EQ(readAll(paths[0]), "in x");  // (in this order: the first names the directory)
+  EXPECT_EQ(readAll(paths[1]), "beside x");
+  write("x1", "relative");
+  ASSERT_EQ(chdir(root.c_str()), 0);
+  expectFiles(std::vector<std::string>{"x1", "beside"});
+  EXPECT_EQ(readAll("x1"), "relative");
+  EXPECT_EQ(readAll("beside"), "beside x");
+  ASSERT_EQ(chdir("/"), 0);
 }
 
 }  // namespace
