@@ -38,6 +38,7 @@ TEST(SplitCommandText, QuoteRules) {
       {"skern \x01\x02 a\x01z", {"a\x01z"}},
       {"skern a\nb", {"a", "b"}},
       {"skern a \n b", {"a"}},
+      {"skern a \t ", {"a"}},  // blanks at the end, as a console line often has
       {"skern \"a\nb\"", {"a\nb"}},
       {"skern \"Mac\\|Life\"", {"Mac\\|Life"}},
       {"skern \"unclosed text", {"unclosed text"}},
