@@ -147,11 +147,8 @@ bool stage(const Entry& e) {
 
 // Runs one case in `root`; false, after a report, when it fails.
 bool run(const Case& c, const std::string& where) {
-  for (const Entry& e : c.tree) {
-    if (stage(e)) continue;
-    std::cout << where << ": cannot stage " << e.kind << " " << e.path << "\n";
-    return false;
-  }
+  for (const Entry& e : c.tree)
+    if (!stage(e)) throw std::runtime_error("cannot stage " + e.kind + " " + e.path);
   int status = runLine(root, c.command, expand, c.limits);
   bool ok = status == c.status;
   if (!ok) std::cout << where << ": exit status " << status << ", expected " << c.status << "\n";
@@ -191,6 +188,8 @@ std::vector<Case> readCases(const std::string& file) {
     if (expectation && c.line == 0)
       throw std::runtime_error(file + ":" + std::to_string(number) + ": no command before");
     if (word == "out" || word == "err" || word == ":::") {
+      std::size_t bar = word == ":::" ? rest.find(" |") : std::string::npos;  // ::: PATH [|HIT]
+      if (bar != std::string::npos) rest.replace(bar, 2, "\\n");
       if (word == ":::") rest = "\\n::::::::: {root}/" + rest;
       std::size_t text = rest.find_last_not_of('\\') + 1;  // an odd count of final backslashes
       (word == "err" ? c.err : c.out) +=
@@ -222,12 +221,9 @@ std::vector<Case> readCases(const std::string& file) {
       if (word != "hidden" && word != "system" && word != "patch") {
         std::erase_if(c.tree, [&](const Entry& old) { return old.path == e.path; });
       }
-      std::size_t hashes = e.path.find('#'), width = e.path.find_last_of('#') - hashes + 1;
-      for (long long i = 0; word == "files" && i < number; ++i) {  // PATH's #s: i, 0-padded
-        std::string digits = std::to_string(i);
-        digits.insert(0, width > digits.size() ? width - digits.size() : 0, '0');
+      for (long long i = 0; word == "files" && i < number; ++i) {  // PATH's # becomes i
         std::string path = e.path;
-        c.tree.push_back({"file", path.replace(hashes, width, digits), e.bytes});
+        c.tree.push_back({"file", path.replace(path.find('#'), 1, std::to_string(i)), e.bytes});
       }
       if (word != "files") c.tree.push_back(e);
     }
