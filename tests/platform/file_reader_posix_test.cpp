@@ -116,6 +116,16 @@ TEST_F(Reader, FilesThatChangedSinceTheListing) {
   EXPECT_EQ(readAll(paths[4]), "last");
 }
 
+// The files after one passed over still come from the batch read ahead: a file removed once its
+// batch was opened is still read.
+TEST_F(Reader, ABatchServesTheFilesAfterOnePassedOver) {
+  std::vector<std::string> paths = {write("a", "a"), write("b", "b"), write("c", "c")};
+  expectFiles(paths);
+  EXPECT_EQ(readAll(paths[0]), "a");
+  ASSERT_EQ(unlink(paths[2].c_str()), 0);
+  EXPECT_EQ(readAll(paths[2]), "c");
+}
+
 // A batch shares the directory of its first path; a path elsewhere, or a name relative to the
 // current directory, is still opened by its whole name.
 TEST_F(Reader, PathsBesideTheSharedDirectory) {
