@@ -16,18 +16,15 @@ struct RunLimits {
   bool fullOutput = false;  ///< Standard output is a device that is always full.
 };
 
-/// A fresh, empty folder for one case, as skern prints it (on POSIX 64 bytes long); the run's
-/// output is kept beside it, in files of its name with .out and .err.
+/// A fresh, empty folder for one case, as skern prints it (on POSIX 64 bytes long).
 std::string makeFolder();
 
 /// Creates the entry `path` (in the current directory) of a kind that only this host has: fifo
 /// and socket on POSIX, or the attribute hidden or system set on Windows. False when it cannot.
 bool stageSpecial(const std::string& kind, const std::string& path);
 
-/// Runs skern in `root`, with standard input empty and no terminal or console. On POSIX `line`
-/// is split into arguments at unquoted blanks, each then expanded by `expand`; on Windows the
-/// expanded `line` is the raw command line after the program's quoted path and one space.
-/// Standard output and error go to the files `root`.out and `root`.err; returns the exit status,
-/// or 128 + the signal that ended skern.
+/// Runs skern `line` in `root`, no input, no terminal, output in `root`.out and .err; gives the
+/// exit status, or 128 + the ending signal. POSIX splits `line` at unquoted blanks and expands
+/// each argument; Windows expands `line` into the raw command line after the program.
 int runLine(const std::string& root, const std::string& line,
             std::string (*expand)(const std::string&), const RunLimits& limits);
