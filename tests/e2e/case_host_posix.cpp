@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -69,7 +70,8 @@ int runLine(const std::string& root, const std::string& line,
   argv.push_back(nullptr);
   pid_t child = fork();
   if (child == 0) {
-    setsid();  // no controlling terminal
+    setsid();                          // no controlling terminal
+    prctl(PR_SET_PDEATHSIG, SIGKILL);  // and no life beyond the runner's (a hang ends with it)
     // Without the power to read any file whatever its mode, root too meets unreadable files.
     prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0);
     prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0);
