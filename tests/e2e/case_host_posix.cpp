@@ -68,10 +68,12 @@ int runLine(const std::string& root, const std::string& line,
     argv.push_back(argument.data());
   }
   argv.push_back(nullptr);
+  const pid_t runner = getpid();
   pid_t child = fork();
   if (child == 0) {
-    setsid();                          // no controlling terminal
-    prctl(PR_SET_PDEATHSIG, SIGKILL);  // and no life beyond the runner's (a hang ends with it)
+    setsid();                             // no controlling terminal
+    prctl(PR_SET_PDEATHSIG, SIGKILL);     // and no life beyond the runner's (a hang ends with it),
+    if (getppid() != runner) _exit(125);  // also if it ended before the line above
     // Without the power to read any file whatever its mode, root too meets unreadable files.
     prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0);
     prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0);
