@@ -3,8 +3,8 @@
 
 #include <string>
 
-/// The host's name as a case names it: "posix" or "windows".
-extern const char* const kHost;
+/// How the name of a case for the other host only begins: "Windows: " or "POSIX: ".
+extern const char* const kOtherHost;
 
 /// The separator that skern joins paths with on this host.
 extern const char kSeparator;
@@ -20,7 +20,7 @@ struct RunLimits {
 std::string makeFolder();
 
 /// Creates the entry `path` (in the current directory) of a kind that only this host has: fifo
-/// and socket on POSIX, or the attribute hidden or system set on Windows. False when it cannot.
+/// on POSIX, or the attribute hidden or system set on Windows. False when it cannot.
 bool stageSpecial(const std::string& kind, const std::string& path);
 
 /// Runs skern `line` in `root`, no input, no terminal, output in `root`.out and .err; gives the

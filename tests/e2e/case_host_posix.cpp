@@ -3,21 +3,18 @@
 #include <linux/capability.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
-#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "e2e/case_host.h"
 
-const char* const kHost = "posix";
+const char* const kOtherHost = "Windows: ";
 const char kSeparator = '/';
 
 // Every root is 64 bytes long, so that a case can build a path of an exact length.
@@ -28,21 +25,13 @@ std::string makeFolder() {
 }
 
 bool stageSpecial(const std::string& kind, const std::string& path) {
-  if (kind == "fifo") return mkfifo(path.c_str(), 0644) == 0;
-  sockaddr_un address{AF_UNIX, {}};
-  int fd = kind == "socket" ? socket(AF_UNIX, SOCK_STREAM, 0) : -1;
-  std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-  bool bound = fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-  if (fd >= 0) close(fd);
-  return bound;
+  return kind == "fifo" && mkfifo(path.c_str(), 0644) == 0;
 }
 
 // Sets one resource limit of the process to `value`.
 static void limit(int resource, rlim_t value) {
-  rlimit now{};
-  getrlimit(resource, &now);
-  now.rlim_cur = value;
-  if (setrlimit(resource, &now) != 0) _exit(125);
+  rlimit both{value, value};
+  if (setrlimit(resource, &both) != 0) _exit(125);
 }
 
 int runLine(const std::string& root, const std::string& line,
@@ -50,17 +39,11 @@ int runLine(const std::string& root, const std::string& line,
   std::vector<std::string> arguments = {SKERN_EXECUTABLE};
   bool quoted = false, inToken = false;
   for (char c : line) {  // split at blanks outside quotes, the quotes removed
-    if (!quoted && (c == ' ' || c == '\t')) {
-      inToken = false;
-      continue;
-    }
-    if (!inToken) arguments.emplace_back();
-    inToken = true;
-    if (c == '"') {
-      quoted = !quoted;
-    } else {
-      arguments.back() += c;
-    }
+    bool blank = !quoted && (c == ' ' || c == '\t');
+    if (!blank && !inToken) arguments.emplace_back();
+    if (!blank && c != '"') arguments.back() += c;
+    quoted ^= c == '"';
+    inToken = !blank;
   }
   std::vector<char*> argv;
   for (std::string& argument : arguments) {

@@ -9,7 +9,7 @@
 
 #include "e2e/case_host.h"
 
-const char* const kHost = "windows";
+const char* const kOtherHost = "POSIX: ";
 const char kSeparator = '\\';
 
 namespace {
@@ -74,9 +74,8 @@ int runLine(const std::string& root, const std::string& line,
   BOOL started =
       CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS,
                      nullptr, fullLongPath(windowsPath(root)).c_str(), &startup, &process);
-  for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError}) {
+  for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError})
     CloseHandle(handle);
-  }
   if (!started) throw std::runtime_error("CreateProcessA failed for " + program);
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD status = 0;

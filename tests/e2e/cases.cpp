@@ -20,8 +20,8 @@ struct Entry {
 };
 
 struct Case {
-  std::string name, host, command, out, err;  // as written, before expansion
-  int line = 0;                               // of the command; 0 until the case has one
+  std::string name, command, out, err;  // as written, before expansion
+  int line = 0;                         // of the command; 0 until the case has one
   int status = 0;
   std::vector<Entry> tree;
   RunLimits limits;
@@ -47,19 +47,16 @@ std::vector<std::string> pieces(const std::string& s, bool output = false) {
     } else if (c == '{') {
       std::size_t end = i;  // the closing brace, escapes and nested braces passed over
       for (int depth = 0; end < s.size() && (s[end] != '}' || --depth > 0); ++end) {
-        if (s[end] == '\\') {
-          ++end;
-        } else {
-          depth += s[end] == '{';
-        }
+        depth += s[end] == '{';
+        end += s[end] == '\\';
       }
       std::string inner = s.substr(i + 1, end - i - 1);
       i = end;
       if (inner == "root") {
         parts.back() += root;
         inRootPath = true;
-      } else if (inner == "/" || inner == "*") {
-        inner == "*" ? parts.emplace_back() : parts.back() += kSeparator;
+      } else if (inner == "*") {
+        parts.emplace_back();
       } else {
         std::size_t star = inner.rfind('*');
         std::string unit;
@@ -172,6 +169,7 @@ std::vector<Case> readCases(const std::string& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + file);
   std::vector<Case> cases(1);
+  std::vector<Entry> tree;  // as the next command finds it
   int number = 0;
   for (std::string line; std::getline(in, line);) {
     ++number;
@@ -179,11 +177,7 @@ std::vector<Case> readCases(const std::string& file) {
     std::string word = line.substr(0, line.find_first_of(" |"));
     std::string rest = line.size() > word.size() ? line.substr(word.size() + 1) : "";
     bool expectation = word == "out" || word == "err" || word == ":::" || word == "exit";
-    if (!expectation && cases.back().line > 0) {
-      Case next;
-      next.tree = cases.back().tree;
-      cases.push_back(next);
-    }
+    if (!expectation && cases.back().line > 0) cases.emplace_back();
     Case& c = cases.back();
     if (expectation && c.line == 0)
       throw std::runtime_error(file + ":" + std::to_string(number) + ": no command before");
@@ -202,10 +196,9 @@ std::vector<Case> readCases(const std::string& file) {
       c.command = rest.substr(0, name);
       c.command.erase(0, std::min(c.command.size(), std::string("skern ").size()));
       c.line = number;
-      if (c.name.rfind("POSIX: ", 0) == 0) c.host = "posix";  // the name tells a host's own case
-      if (c.name.rfind("Windows: ", 0) == 0) c.host = "windows";
+      c.tree = tree;
     } else if (word == "fresh") {
-      c.tree.clear();
+      tree.clear();
     } else if (word == "limit") {
       (rest.rfind("files", 0) == 0 ? c.limits.openFiles : c.limits.memoryMiB) =
           std::stol(rest.substr(rest.find(' ')));
@@ -219,13 +212,13 @@ std::vector<Case> readCases(const std::string& file) {
       Entry e{word, rest.substr(0, at), at == std::string::npos ? "" : rest.substr(at + cut.size()),
               word == "patch" ? number : 0};
       if (word != "hidden" && word != "system" && word != "patch") {
-        std::erase_if(c.tree, [&](const Entry& old) { return old.path == e.path; });
+        std::erase_if(tree, [&](const Entry& old) { return old.path == e.path; });
       }
       for (long long i = 0; word == "files" && i < number; ++i) {  // PATH's # becomes i
         std::string path = e.path;
-        c.tree.push_back({"file", path.replace(path.find('#'), 1, std::to_string(i)), e.bytes});
+        tree.push_back({"file", path.replace(path.find('#'), 1, std::to_string(i)), e.bytes});
       }
-      if (word != "files") c.tree.push_back(e);
+      if (word != "files") tree.push_back(e);
     }
   }
   if (cases.back().line == 0) cases.pop_back();  // setup without a command, if any, is dropped
@@ -241,8 +234,7 @@ int main(int argc, char** argv) {
     std::string file = argv[i];
     for (const Case& c : readCases(file)) {
       // (The sanitizers' shadow memory needs more than any limit a case sets.)
-      if ((!c.host.empty() && c.host != kHost) || (c.limits.memoryMiB > 0 && SKERN_SANITIZED))
-        continue;
+      if (c.name.rfind(kOtherHost, 0) == 0 || (c.limits.memoryMiB > 0 && SKERN_SANITIZED)) continue;
       std::string where =
           file.substr(file.find_last_of("/\\") + 1) + ":" + std::to_string(c.line) + ": " + c.name;
       bool ok = false;
