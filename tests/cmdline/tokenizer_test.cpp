@@ -47,18 +47,4 @@ TEST(SplitCommandText, QuoteRules) {
   for (const Row& row : rows) EXPECT_EQ(split(row.raw), row.arguments) << row.raw;
 }
 
-// The program's own name replaces the first token, also of an empty line; the table has no
-// limit and ends with a null entry.
-TEST(SplitCommandText, ProgramNameAndTableEnd) {
-  EXPECT_EQ(split("\"C:\\odd path\\skern.exe\" x"), std::vector<std::string>{"x"});
-  EXPECT_STREQ(argTable[0], "skern");
-  EXPECT_EQ(split(""), std::vector<std::string>{});
-  EXPECT_STREQ(argTable[0], "skern");
-  std::string text = "skern";
-  for (int i = 0; i < 5000; ++i) text += " f" + std::to_string(i);
-  EXPECT_EQ(split(text.c_str()).size(), 5000u);
-  EXPECT_STREQ(argTable[5000], "f4999");
-  EXPECT_EQ(argTable[5001], nullptr);
-}
-
 }  // namespace

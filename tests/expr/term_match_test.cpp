@@ -23,31 +23,21 @@ TEST(FindTerm, CaseWordsAndTrimming) {
       {"Foo bar", "foo", true, false, false, 0},
       {"Foo bar", "foo", false, false, false, -1},
       {"\xc9", "\xe9", true, false, false, -1},  // only a-z fold
-      {"\xc9", "\xc9", true, false, false, 0},
-      {"{", "[", true, false, false, -1},  // bytes that differ by 0x20 but are no letters
-      {"\x7f", "_", true, false, false, -1},
-      {"ab", "abc", true, false, false, -1},  // an occurrence must lie inside the text
-      {"aaa", "aa", true, false, false, 0},
+      {"{", "[", true, false, false, -1},        // bytes that differ by 0x20 but are no letters
+      {"ab", "abc", true, false, false, -1},     // an occurrence must lie inside the text
       {"aaa", "aa", true, true, false, -1},
       {"aaa aa", "aa", true, true, false, 4},
-      {"foobar foo", "foo", true, true, false, 7},
       {"foo9", "foo", true, true, false, -1},
       {"xfoo", "foo", true, true, false, -1},
       // With trimming the first and last bytes are only neighbours.
       {"-b-", "b", true, true, true, 0},
       {"abc", "b", true, true, true, -1},  // neighbours come from the whole text
-      {"abc", "a", true, true, true, -1},
-      {"ab", "a", true, true, true, -1},
-      {" foo ", "foo", true, true, true, 0},
       {" foox", "foo", true, true, true, -1},
-      {" foo", "foo", true, true, true, -1},
       {"abc", "a", true, false, true, 0},  // without whole words the whole text is searched
       // Empty terms.
       {"abc", "", true, false, false, -1},
       {"abc", "", false, false, false, 0},
-      {"abc", "", true, true, false, -1},
       {"", "", false, true, false, -1},
-      {"a", "", false, true, false, -1},
       {"-", "", false, true, false, 0},
       {"a  b", "", false, true, false, 2},
       {"ab cd", "", false, true, false, -1},

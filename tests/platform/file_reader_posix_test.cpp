@@ -1,6 +1,5 @@
-// The POSIX file reader: files opened and read ahead in batches come out exactly as they are on
-// disk, whatever order they are asked for in, whatever took their place, however few
-// descriptors are left; and no descriptor is left open.
+// The POSIX file reader: files read ahead in batches come out exactly as on disk, in any order,
+// whatever took their place, however few descriptors are left; no descriptor stays open.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -87,14 +86,11 @@ TEST_F(Reader, EveryFileComesOutWholeInAnyOrder) {
 TEST_F(Reader, BatchesThatRunOutOfDescriptors) {
   std::vector<std::string> paths, got;
   for (int i = 0; i < 40; ++i) paths.push_back(write(std::to_string(i), contentOf(i, 100 + i)));
-  // Room for a few files only, far fewer than a batch opens (whose size was set by the limit
-  // at the first open).
-  EXPECT_EQ(readAll(paths[0]), contentOf(0, 100));
+  EXPECT_EQ(readAll(paths[0]), contentOf(0, 100));  // the batch size is set by the limit now
   rlimit saved{};
   ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
-  rlimit low = saved;
-  low.rlim_cur = static_cast<rlim_t>(openDescriptors() + 3);
-  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+  rlimit low = {static_cast<rlim_t>(openDescriptors() + 3), saved.rlim_max};
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);  // room for far fewer files than a batch opens
   expectFiles(paths);
   for (const std::string& path : paths) got.push_back(readAll(path));
   resetFileAccess();
