@@ -1,8 +1,5 @@
-// Any file through the streaming scan: read a few bytes at a time, it must show exactly what
-// it shows when it reads the file in one block, under any expression and window, and never
-// read or write outside its buffers. The input's first three bytes choose the search and the
-// sizes of the reads; the rest is the file.
-
+// Any file through the streaming scan, read a few bytes at a time, shows exactly what it shows read
+// in one block, under any search. The first three bytes choose the search and the reads' sizes.
 #include <unistd.h>
 
 #include <cstdint>
@@ -18,7 +15,7 @@
 
 namespace {
 
-const char* const kExpressions[] = {"a", "ab&c|d", "a\nb", "|b", "b|a&c", "aa&a", "\r", "c&\x01"};
+const char* const kExpressions[] = {"a", "ab&c|d", "a\nb", "", "b|a&c", "aa&a", "\r", "c&\x01"};
 
 // What the scan shows for the file at `path`, read `block` bytes at a time after `ahead`.
 std::string shown(const std::string& path, std::size_t block, std::size_t ahead) {
@@ -49,7 +46,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   resetExpression();
   Settings.sanityIndicator = false;
   std::string expression = kExpressions[data[0] & 7];
-  if (expression[0] == '|') expression = "";
   parseExpression(expression.data());
   Settings.lineNumbers = (data[0] & 8) != 0;
   Settings.ignoreCase = (data[0] & 16) != 0;

@@ -1,10 +1,7 @@
-// The block scanner and the term finder, for every setting of ignoreCase, wholeWords and
-// trimmed: searchTerm gives the leftmost place where the term stands, its look at raw bytes
-// never misses it, and findTerm accepts only a place at or after it where the term stands
-// between word boundaries.
-//
-// Input: one byte that gives the term's length (modulo what is left), then the term, then the
-// text. Both end at their first NUL, as the texts that reach findTerm always do.
+// Under every ignoreCase, wholeWords and trimmed: searchTerm gives the leftmost place where the
+// term stands, searchRawBytes never misses it, and findTerm accepts only a place at or after it
+// where the term stands between word boundaries. Input: the term's length byte, the term, the
+// text; both end at their first NUL, as the texts that reach findTerm always do.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
