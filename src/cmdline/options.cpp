@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 #include "cmdline/settings.h"
@@ -15,6 +16,15 @@ std::vector<std::string> TargetList;
 std::string prefixPath;
 
 namespace {
+
+// Parses `text` into `Expression`; a malformed expression writes "bad arg: %s\n" and the usage
+// text to standard output and ends the process with status 3.
+void parseExpression(char* text) {
+  std::string badText;
+  if (parseExpressionText(text, badText)) return;
+  std::printf("bad arg: %s\n", badText.c_str());
+  usage();
+}
 
 int clamped(std::int64_t value) {
   if (value > INT_MAX) return INT_MAX;

@@ -1,5 +1,6 @@
 #include "cmdline/run.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <new>
@@ -8,41 +9,99 @@
 #include "cmdline/settings.h"
 #include "cmdline/tokenizer.h"
 #include "cmdline/usage.h"
+#include "expr/expression.h"
 #include "files/recursion.h"
+#include "files/scan_queue.h"
 #include "output/diagnostics.h"
-#include "output/hit_display.h"
+#include "output/file_output.h"
 #include "output/standard_output.h"
+#include "platform/cpu_count.h"
 #include "platform/current_directory.h"
+#include "platform/file_reader.h"
 #include "platform/host.h"
 #include "platform/key_wait.h"
+#include "platform/memory.h"
 
 std::string startDirectory;
 
-int runSearch() {
+namespace {
+
+int fixedThreads = 0;  // 0: one per usable CPU
+
+// Address space that each thread of a search takes, where the process's is limited: the
+// stack, text and element list of a thread leave the rest to the windows of the files.
+constexpr std::size_t kAddressSpacePerThread = std::size_t{256} << 20;
+
+// The threads the search uses: one per CPU the process may run on, as far as the files each
+// holds open fit within the process's limit, and the memory each takes within the address
+// space the process may have.
+int searchThreads() {
+  int threads = fixedThreads > 0 ? fixedThreads : usableCpuCount();
+  threads = std::min(threads, mostReadingThreads());
+  if (std::size_t limit = addressSpaceLimit(); limit > 0) {
+    std::size_t room = std::max<std::size_t>(limit / kAddressSpacePerThread, 1);
+    threads = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(threads), room));
+  }
+  return threads;
+}
+
+// What every file scan reads of the settings.
+ScanConfig scanConfig() {
+  ScanConfig config;
+  config.expression = prepareExpression(Expression, Settings.ignoreCase, Settings.wholeWords);
+  config.display.cute = Settings.cute;
+  config.display.lineNumbers = Settings.lineNumbers;
+  config.display.showAll = Settings.showAll;
+  config.display.truncate = Settings.truncate;
+  config.display.rightMargin = Settings.rightMargin;
+  config.binaryTestChars = Settings.binaryTestChars;
+  config.binaryThreshold = Settings.binaryThreshold;
+  config.verboseErrors = Settings.verboseErrors;
+  config.verboseAll = Settings.verboseAll;
+  config.sanityIndicator = Settings.sanityIndicator;
+  config.lineWindow = Settings.lineWindow;
+  config.charWindow = Settings.charWindow;
   // Under -w the character window reaches one byte further, so that the byte just beyond the
   // user's reach decides whether a word ends there.
-  if (Settings.wholeWords && Settings.charWindow != 0 && Settings.charWindow != INT_MAX) {
-    ++Settings.charWindow;
+  if (Settings.wholeWords && config.charWindow != 0 && config.charWindow != INT_MAX) {
+    ++config.charWindow;
   }
-  for (const std::string& target : TargetList) {
-    setCurrentDirectory(startDirectory);
-    findrecurse(target);
-  }
-  return foundAny ? 0 : 1;
+  return config;
+}
+
+}  // namespace
+
+void fixSearchThreads(int threads) {
+  fixedThreads = threads;
 }
 
 int runAndFinish() {
   startDirectory = currentDirectory();
-  int status = runSearch();
+  const ScanConfig config = scanConfig();
+  const WalkOptions walkOptions{Settings.skipExtensions, Settings.recurse, Settings.verboseAll};
+  OutputStreams streams;
+  streams.diagnosticStream = Settings.diagnosticStream;
+  bool found;
+  {
+    ScanQueue queue(config, streams, searchThreads());
+    Walk walk(walkOptions, queue);
+    for (const std::string& target : TargetList) {
+      setCurrentDirectory(startDirectory);
+      walk.findrecurse(target);
+    }
+    found = queue.finish();
+  }
   flushOutput();
   setCurrentDirectory(startDirectory);
-  if (!foundAny && Settings.verboseAll) diagnostic("skern:main():nothing found\n");
+  if (!found && Settings.verboseAll) {
+    writeDiagnostic(streams.diagnosticStream, "skern:main():nothing found\n");
+  }
   if (Settings.waitForKey) {
-    diagnostic("(press a key)");
-    std::fflush(Settings.diagnosticStream);
+    writeDiagnostic(streams.diagnosticStream, "(press a key)");
+    std::fflush(streams.diagnosticStream);
     waitForKeyPress();
   }
-  return status;
+  return found ? 0 : 1;
 }
 
 int skernMain(int argc, char** argv) {
@@ -56,8 +115,6 @@ int skernMain(int argc, char** argv) {
   } catch (const std::bad_alloc&) {
     // Memory ran out outside any one file (a file's own lack is reported with it): the run
     // cannot go on, and what it shows is incomplete.
-    std::fflush(stdout);
-    std::fputs("skern:main():out of memory\n", stderr);
-    return 2;
+    ranOutOfMemory();
   }
 }

@@ -1,9 +1,5 @@
 #include "expr/expression.h"
 
-#include <cstdio>
-
-#include "cmdline/usage.h"
-
 ExpressionRecord Expression;
 bool operatorSeen = false;
 
@@ -59,13 +55,6 @@ bool parseExpressionText(char* text, std::string& badText) {
       term += c;
     }
   }
-}
-
-void parseExpression(char* text) {
-  std::string badText;
-  if (parseExpressionText(text, badText)) return;
-  std::printf("bad arg: %s\n", badText.c_str());
-  usage();
 }
 
 void resetExpression() {

@@ -20,9 +20,5 @@ extern bool operatorSeen;
 /// was being read and the result is false. `text` may be rewritten in place.
 bool parseExpressionText(char* text, std::string& badText);
 
-/// Parses `text` into `Expression`; a malformed expression writes "bad arg: %s\n" and the usage
-/// text to standard output and ends the process with status 3.
-void parseExpression(char* text);
-
 /// Empties `Expression` and clears `operatorSeen` (for tests).
 void resetExpression();

@@ -1,10 +1,23 @@
-// Deciding whether a candidate line is a hit, within its line or character window.
+// Deciding whether a candidate line is a hit, from the text of its window.
 #pragma once
 
-#include <cstddef>
 #include <string_view>
+#include <vector>
 
-/// True when every group of `Expression` has an alternative within the window around element
-/// `index` of `LineList`, centred at offset `centre` of that element. `window` receives the
-/// window on a hit and the line itself otherwise; it stays valid until the next call or file.
-bool evaluateHit(std::size_t index, long long centre, std::string_view& window);
+#include "expr/expression.h"
+#include "expr/term_search.h"
+
+/// The expression of a run with every term prepared for searching, once, before the search.
+struct PreparedExpression {
+  TermSearcher firstTerm;                         ///< Selects the candidate lines.
+  std::vector<std::vector<TermSearcher>> groups;  ///< One alternative of each must be found.
+  bool wholeWords = false;                        ///< Only occurrences that are words count.
+};
+
+/// Prepares every term of `expression`, which must outlive the result.
+PreparedExpression prepareExpression(const ExpressionRecord& expression, bool ignoreCase,
+                                     bool wholeWords);
+
+/// True when every group of `expression` has an alternative in `window`, the text around a
+/// candidate; `trimmed` says that its first and last bytes are only neighbours of a word.
+bool evaluateHit(const PreparedExpression& expression, std::string_view window, bool trimmed);

@@ -4,80 +4,36 @@
 #include <cstring>
 #include <memory>
 
-#include "files/text_mode.h"
-
-ElementList LineList;
-
-namespace {
-
-// The text held: the bytes of the file's text from `textBase` on, then (between
-// `readRawBlock` and `acceptBlock`) a block of raw bytes from `rawFrom` on.
-ByteBuffer text;
-TextOffset textBase = 0;
-std::size_t rawFrom = 0;
-
-// How far the text has been divided into elements.
-ElementCursor cursor;
-
-// The file the text comes from; null when the text is all held.
-OpenFile* file = nullptr;
-
-// The file has no more bytes to give (it ended, failed, or its text ended at a 0x1A).
-bool ended = true;
-
-// Bytes read at a time.
-std::size_t blockSize = std::size_t{1} << 18;
-
-// Line numbers: `numbered` when they are shown. Elements passed over by a skip are counted
-// (`counting`) only once the file's first number has been asked for; until then they are only
-// noted (`uncounted`), and that first number counts them by reading the file again from its
-// start. `numberShift` is what an element's number is beyond its place in `LineList`.
-bool numbered = true;
-bool counting = false;
-bool uncounted = false;
-std::uint64_t numberShift = 0;
-// How far a window reaches (see `setWindowReach`), and the first element that may still be a
-// candidate.
-std::size_t reachLines = 0;
-std::size_t reachBytes = 0;
-std::size_t scanFloor = 0;
-TextOffset pendingSkip = 0;  // no occurrence starts before this
-std::size_t reachHeld = 0;   // the bytes that the last skip kept for a window's sake
-
 // Text beyond this many bytes is let go of, where nothing still needs it, before more is
 // read; the buffer stays small enough for the processor's cache.
-std::size_t softLimit() {
+std::size_t LineList::softLimit() const {
   // A wide window is walked back over at each skip: text is let go of only once there is
   // twice as much to let go of as a walk covers.
-  return (std::size_t{1} << 20) + blockSize + 2 * reachHeld;
-}
-
-char* base() {
-  return text.data.get();
+  return (std::size_t{1} << 20) + blockSize_ + 2 * reachHeld_;
 }
 
 // Points the cursor and the elements at the text's new place in memory.
-void rebase(const char* from, char* to) {
+void LineList::rebase(const char* from, char* to) {
   if (from == to) return;
-  LineList.rebase(from, to);
+  elements_.rebase(from, to);
   auto move = [&](const char*& p) {
     if (p != nullptr) p = to + (p - from);
   };
-  move(cursor.at);
-  move(cursor.end);
-  move(cursor.nul);
-  move(cursor.nulKnownTo);
+  move(cursor_.at);
+  move(cursor_.end);
+  move(cursor_.nul);
+  move(cursor_.nulKnownTo);
 }
 
 // The first element that a window around the scan floor, or a later element, can reach.
-std::size_t reachStart() {
-  std::size_t floor = std::clamp(scanFloor, LineList.first(), LineList.size());
+std::size_t LineList::reachStart() const {
+  std::size_t floor = std::clamp(scanFloor_, elements_.first(), elements_.size());
   std::size_t first = floor;
-  if (reachLines > 0) {
-    first = floor - std::min(floor - LineList.first(), reachLines);
-  } else if (reachBytes > 0) {
+  if (reachLines_ > 0) {
+    first = floor - std::min(floor - elements_.first(), reachLines_);
+  } else if (reachBytes_ > 0) {
     std::size_t held = 0;
-    while (held < reachBytes && first > LineList.first()) held += LineList[--first].size();
+    while (held < reachBytes_ && first > elements_.first()) held += elements_[--first].size();
   }
   return first;
 }
@@ -85,92 +41,92 @@ std::size_t reachStart() {
 // Moves the cursor on to where `skipTo` allows: the elements that no window around a later
 // candidate can reach are passed over, counted only where numbers are counted. Done when
 // the cursor is next needed, so that a wide window is walked back over once per block.
-void applySkip() {
-  if (pendingSkip <= offsetOf(cursor.at)) return;
-  const char* to = std::min<const char*>(base() + (pendingSkip - textBase), cursor.end);
+void LineList::applySkip() {
+  if (pendingSkip_ <= offsetOf(cursor_.at)) return;
+  const char* to = std::min<const char*>(base() + (pendingSkip_ - textBase_), cursor_.end);
   // The first chunk that a window around a candidate at `to` or later can reach.
-  const char* from = chunkStart(cursor, to);
-  if (reachLines > 0) {
-    for (std::size_t n = 0; n < reachLines && from > cursor.at; ++n) {
-      from = chunkStart(cursor, from - 1);
+  const char* from = chunkStart(cursor_, to);
+  if (reachLines_ > 0) {
+    for (std::size_t n = 0; n < reachLines_ && from > cursor_.at; ++n) {
+      from = chunkStart(cursor_, from - 1);
     }
-  } else if (reachBytes > 0) {
+  } else if (reachBytes_ > 0) {
     const char* chunk = from;
-    for (std::size_t held = 0; held < reachBytes && from > cursor.at;) {
-      const char* previous = chunkStart(cursor, from - 1);
+    for (std::size_t held = 0; held < reachBytes_ && from > cursor_.at;) {
+      const char* previous = chunkStart(cursor_, from - 1);
       held += static_cast<std::size_t>(from - previous);
       from = previous;
     }
     // A NUL makes elements shorter than their chunks: they may not reach far enough.
     if (std::memchr(from, '\0', static_cast<std::size_t>(chunk - from)) != nullptr) return;
   }
-  reachHeld = static_cast<std::size_t>(to - from);
-  if (from <= cursor.at) return;
-  std::size_t passed = skipElements(cursor, from, counting);
-  uncounted = uncounted || !counting;
-  LineList.dropBefore(LineList.size() + passed);
-  scanFloor = LineList.size();
+  reachHeld_ = static_cast<std::size_t>(to - from);
+  if (from <= cursor_.at) return;
+  std::size_t passed = skipElements(cursor_, from, counting_);
+  uncounted_ = uncounted_ || !counting_;
+  elements_.dropBefore(elements_.size() + passed);
+  scanFloor_ = elements_.size();
 }
 
 // Lets go of the text and the elements that nothing needs any more, where that frees enough
 // to be worth moving the rest; then makes room for `wanted` more bytes.
-void makeRoom(std::size_t wanted) {
-  if (text.size + wanted > softLimit()) {
+void LineList::makeRoom(std::size_t wanted) {
+  if (text_.size + wanted > softLimit()) {
     applySkip();
     std::size_t first = reachStart();
-    const char* keep = cursor.at;
-    if (first < LineList.size()) keep = std::min(keep, LineList[first].data());
+    const char* keep = cursor_.at;
+    if (first < elements_.size()) keep = std::min(keep, elements_[first].data());
     std::size_t shift = static_cast<std::size_t>(keep - base());
-    if (shift > 0 && shift >= text.size / 2) {
-      LineList.dropBefore(first);
-      std::memmove(base(), keep, text.size - shift);
-      text.size -= shift;
-      textBase += shift;
+    if (shift > 0 && shift >= text_.size / 2) {
+      elements_.dropBefore(first);
+      std::memmove(base(), keep, text_.size - shift);
+      text_.size -= shift;
+      textBase_ += shift;
       rebase(keep, base());
-      if (cursor.nulKnownTo < base()) cursor.nulKnownTo = base();
+      if (cursor_.nulKnownTo < base()) cursor_.nulKnownTo = base();
     }
   }
-  if (text.size + wanted > text.capacity) {
+  if (text_.size + wanted > text_.capacity) {
     const char* old = base();
-    reserveBytes(text, text.size + wanted);
+    reserveBytes(text_, text_.size + wanted);
     rebase(old, base());
   }
 }
 
 // Reads one more block as text; false when the file has no more.
-bool readMoreText() {
+bool LineList::readMoreText() {
   if (readRawBlock(heldEnd()).empty()) return false;
   acceptBlock(false);
   return true;
 }
 
 // Starts an empty text for `from`.
-void startText(OpenFile* from) {
-  LineList.clear();
-  text.size = 0;
-  textBase = 0;
-  rawFrom = 0;
-  scanFloor = 0;
-  counting = false;
-  uncounted = false;
-  numberShift = 0;
-  pendingSkip = 0;
-  reachHeld = 0;
-  file = from;
-  ended = from == nullptr;
-  reserveBytes(text, 1);
-  cursor = startElements(std::string_view(base(), 0), ended);
+void LineList::startText(OpenFile* from) {
+  elements_.clear();
+  text_.size = 0;
+  textBase_ = 0;
+  rawFrom_ = 0;
+  scanFloor_ = 0;
+  counting_ = false;
+  uncounted_ = false;
+  numberShift_ = 0;
+  pendingSkip_ = 0;
+  reachHeld_ = 0;
+  file_ = from;
+  ended_ = from == nullptr;
+  reserveBytes(text_, 1);
+  cursor_ = startElements(std::string_view(base(), 0), ended_);
 }
 
 // The number of elements in the file's text before `end`, a chunk boundary, counted by
 // reading the file again from its start.
-std::uint64_t countFromStart(TextOffset end) {
+std::uint64_t LineList::countFromStart(TextOffset end) {
   ElementCount count;
-  std::unique_ptr<char[]> block(new char[blockSize]);
+  std::unique_ptr<char[]> block(new char[blockSize_]);
   TextOffset counted = 0;
   long long at = 0;
   while (counted < end) {
-    long long got = readBytesAt(*file, at, block.get(), blockSize);
+    long long got = readBytesAt(*file_, at, block.get(), blockSize_);
     if (got <= 0) break;
     at += got;
     TextBlock made = applyTextMode(block.get(), static_cast<std::size_t>(got));
@@ -182,157 +138,134 @@ std::uint64_t countFromStart(TextOffset end) {
   return count.total();
 }
 
-}  // namespace
-
-void setReadBlockSize(std::size_t bytes) {
-  blockSize = bytes > 0 ? bytes : 1;
+void LineList::setReadBlockSize(std::size_t bytes) {
+  blockSize_ = bytes > 0 ? bytes : 1;
 }
 
-void setNumbering(bool exact) {
-  numbered = exact;
+void LineList::setWindowReach(std::size_t lines, std::size_t bytes) {
+  reachLines_ = lines;
+  reachBytes_ = bytes;
 }
 
-void setWindowReach(std::size_t lines, std::size_t bytes) {
-  reachLines = lines;
-  reachBytes = bytes;
-}
-
-void startLines(OpenFile& from, bool plainAhead) {
+void LineList::startLines(OpenFile& from, bool plainAhead) {
+  text_.size = 0;
+  reserveBytes(text_, from.ahead.size());
   startText(&from);
   if (from.ahead.empty() && !from.aheadIsWhole) return;
-  reserveBytes(text, from.ahead.size());
-  startText(&from);
   std::memcpy(base(), from.ahead.data(), from.ahead.size());
-  text.size = from.ahead.size();
+  text_.size = from.ahead.size();
   acceptBlock(plainAhead);
   if (from.aheadIsWhole) {
-    ended = true;
-    cursor.final = true;
+    ended_ = true;
+    cursor_.final = true;
   }
 }
 
-bool restartLines() {
-  OpenFile* from = file;
+bool LineList::restartLines() {
+  OpenFile* from = file_;
   if (from == nullptr || !rewindFile(*from)) return false;
   startText(from);
   return true;
 }
 
-bool haveElement(std::size_t index) {
-  if (index < LineList.size()) return true;
+bool LineList::haveElement(std::size_t index) {
+  if (index < elements_.size()) return true;
   applySkip();
-  while (index >= LineList.size()) {
-    if (LineList.full()) LineList.dropBefore(reachStart());
-    std::size_t before = LineList.size();
-    divideElements(cursor, cursor.at, LineList);
-    if (LineList.size() > before) continue;
-    if (cursor.done()) return false;
+  while (index >= elements_.size()) {
+    if (elements_.full()) elements_.dropBefore(reachStart());
+    std::size_t before = elements_.size();
+    divideElements(cursor_, cursor_.at, elements_);
+    if (elements_.size() > before) continue;
+    if (cursor_.done()) return false;
     readMoreText();
   }
   return true;
 }
 
-std::size_t elementHolding(TextOffset at) {
+std::size_t LineList::elementHolding(TextOffset at) {
   applySkip();
   for (;;) {
-    const char* place = base() + (at - textBase);
-    if (place < cursor.at || cursor.done()) break;
-    if (LineList.full()) LineList.dropBefore(reachStart());
-    divideElements(cursor, place, LineList);
-    if (place < cursor.at) break;
+    const char* place = base() + (at - textBase_);
+    if (place < cursor_.at || cursor_.done()) break;
+    if (elements_.full()) elements_.dropBefore(reachStart());
+    divideElements(cursor_, place, elements_);
+    if (place < cursor_.at) break;
     readMoreText();
   }
-  const char* place = base() + (at - textBase);
+  const char* place = base() + (at - textBase_);
   auto later =
-      std::upper_bound(LineList.begin(), LineList.end(), place,
+      std::upper_bound(elements_.begin(), elements_.end(), place,
                        [](const char* p, std::string_view line) { return p < line.data(); });
-  return LineList.first() + static_cast<std::size_t>(later - LineList.begin()) - 1;
+  return elements_.first() + static_cast<std::size_t>(later - elements_.begin()) - 1;
 }
 
-void setScanFloor(std::size_t index) {
-  scanFloor = index;
+void LineList::skipTo(TextOffset at) {
+  pendingSkip_ = std::max(pendingSkip_, at);
 }
 
-void skipTo(TextOffset at) {
-  pendingSkip = std::max(pendingSkip, at);
-}
-
-std::uint64_t lineNumberOf(std::size_t index) {
-  if (numbered && !counting) {
+std::uint64_t LineList::lineNumberOf(std::size_t index) {
+  if (numbered_ && !counting_) {
     // The first number shown: the elements passed over so far are counted now, and those
     // passed over from now on as they go by.
-    counting = true;
-    if (uncounted && file != nullptr) {
-      numberShift = countFromStart(offsetOf(LineList[index].data())) - index;
+    counting_ = true;
+    if (uncounted_ && file_ != nullptr) {
+      numberShift_ = countFromStart(offsetOf(elements_[index].data())) - index;
     }
   }
-  return index + numberShift + 1;
+  return index + numberShift_ + 1;
 }
 
-TextOffset offsetOf(const char* at) {
-  return textBase + static_cast<TextOffset>(at - base());
+TextOffset LineList::offsetOf(const char* at) const {
+  return textBase_ + static_cast<TextOffset>(at - base());
 }
 
-std::string_view heldText(TextOffset from) {
-  const char* start = base() + (from - textBase);
-  return std::string_view(start, static_cast<std::size_t>(cursor.end - start));
+std::string_view LineList::heldText(TextOffset from) const {
+  const char* start = base() + (from - textBase_);
+  return std::string_view(start, static_cast<std::size_t>(cursor_.end - start));
 }
 
-TextOffset heldEnd() {
-  return offsetOf(cursor.end);
-}
-
-std::string_view readRawBlock(TextOffset from) {
-  rawFrom = text.size;
-  if (ended) return std::string_view();
-  makeRoom(blockSize);
-  rawFrom = text.size;
-  long long got = readSomeBytes(*file, base() + text.size, blockSize);
+std::string_view LineList::readRawBlock(TextOffset from) {
+  rawFrom_ = text_.size;
+  if (ended_) return std::string_view();
+  makeRoom(blockSize_);
+  rawFrom_ = text_.size;
+  long long got = readSomeBytes(*file_, base() + text_.size, blockSize_);
   if (got <= 0) {
     // Only a read of nothing, or a failed one, ends the file.
-    ended = true;
-    cursor.final = true;
+    ended_ = true;
+    cursor_.final = true;
     return std::string_view();
   }
-  text.size += static_cast<std::size_t>(got);
-  const char* start = base() + (from - textBase);
-  return std::string_view(start, static_cast<std::size_t>(base() + text.size - start));
+  text_.size += static_cast<std::size_t>(got);
+  const char* start = base() + (from - textBase_);
+  return std::string_view(start, static_cast<std::size_t>(base() + text_.size - start));
 }
 
-void acceptBlock(bool plain) {
-  char* block = base() + rawFrom;
+void LineList::acceptBlock(bool plain) {
+  char* block = base() + rawFrom_;
   if (!plain) {
-    TextBlock made = applyTextMode(block, text.size - rawFrom);
-    text.size = rawFrom + made.size;
-    if (cursor.nul == nullptr && cursor.nulKnownTo == block) {
-      cursor.nul = made.firstNul;
-      cursor.nulKnownTo = block + made.size;
+    TextBlock made = applyTextMode(block, text_.size - rawFrom_);
+    text_.size = rawFrom_ + made.size;
+    if (cursor_.nul == nullptr && cursor_.nulKnownTo == block) {
+      cursor_.nul = made.firstNul;
+      cursor_.nulKnownTo = block + made.size;
     }
     if (made.ended) {
-      ended = true;
-      cursor.final = true;
+      ended_ = true;
+      cursor_.final = true;
     }
   }
-  cursor.end = base() + text.size;
-  rawFrom = text.size;
+  cursor_.end = base() + text_.size;
+  rawFrom_ = text_.size;
 }
 
-void loadLines(std::string_view bytes) {
-  reserveBytes(text, bytes.size());
-  startText(nullptr);
-  if (!bytes.empty()) std::memcpy(base(), bytes.data(), bytes.size());
-  text.size = bytes.size();
-  acceptBlock(false);
-  divideElements(cursor, cursor.end, LineList);
-}
-
-void resetLines() {
-  LineList.release();
-  text = ByteBuffer();
-  cursor = ElementCursor();
-  file = nullptr;
-  ended = true;
-  textBase = 0;
-  rawFrom = 0;
-  scanFloor = 0;
+void LineList::release() {
+  elements_.release();
+  text_ = ByteBuffer();
+  cursor_ = ElementCursor();
+  file_ = nullptr;
+  ended_ = true;
+  textBase_ = 0;
+  rawFrom_ = 0;
+  scanFloor_ = 0;
 }

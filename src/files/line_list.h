@@ -7,71 +7,122 @@
 #include <string_view>
 
 #include "files/element_list.h"
+#include "files/text_mode.h"
 #include "platform/file_reader.h"
 
-/// The current file's elements in file order, as far as they have been divided and are still
-/// held: lines with their line feeds, long lines in pieces of at most 999 bytes.
-extern ElementList LineList;
-
-/// A place in the current file's text, counted in bytes from its start.
+/// A place in a file's text, counted in bytes from its start.
 using TextOffset = std::uint64_t;
 
-/// Sets how many bytes are read from a file at a time (tests make it tiny).
-void setReadBlockSize(std::size_t bytes);
+/// One file's elements in file order, as far as they have been divided and are still held:
+/// lines with their line feeds, long lines in pieces of at most 999 bytes. Reused from file
+/// to file by the scan that owns it.
+class LineList {
+ public:
+  LineList() = default;
+  LineList(const LineList&) = delete;
+  LineList& operator=(const LineList&) = delete;
 
-/// Whether line numbers are shown, so that `lineNumberOf` must be exact; elements passed over
-/// by `skipTo` are then counted, but not before the file's first number is asked for.
-void setNumbering(bool exact);
+  /// Element `index`; it must be held.
+  std::string_view operator[](std::size_t index) const { return elements_[index]; }
+  /// The number of the first element held.
+  std::size_t first() const { return elements_.first(); }
+  /// The number of the element after the last one divided.
+  std::size_t size() const { return elements_.size(); }
 
-/// How far a window reaches from a candidate: `lines` elements, or `bytes` bytes of the text,
-/// on either side; 0 and 0 for no window.
-void setWindowReach(std::size_t lines, std::size_t bytes);
+  /// Sets how many bytes are read from a file at a time (tests make it tiny).
+  void setReadBlockSize(std::size_t bytes);
 
-/// Begins streaming the text of `file`. Its bytes read with the open come first; `plainAhead`
-/// says that they hold no carriage return and no 0x1A.
-void startLines(OpenFile& file, bool plainAhead);
+  /// Whether line numbers are shown, so that `lineNumberOf` must be exact; elements passed
+  /// over by `skipTo` are then counted, but not before the file's first number is asked for.
+  void setNumbering(bool exact) { numbered_ = exact; }
 
-/// Goes back to the start of the current file and begins its text again; false when the file
-/// cannot be read again.
-bool restartLines();
+  /// How far a window reaches from a candidate: `lines` elements, or `bytes` bytes of the
+  /// text, on either side; 0 and 0 for no window.
+  void setWindowReach(std::size_t lines, std::size_t bytes);
 
-/// True when the file has an element `index`; divides the text, and reads it, up to it first.
-bool haveElement(std::size_t index);
+  /// Begins streaming the text of `file`. Its bytes read with the open come first;
+  /// `plainAhead` says that they hold no carriage return and no 0x1A.
+  void startLines(OpenFile& file, bool plainAhead);
 
-/// The element whose chunk holds the byte at `at`, divided (and read) through it.
-std::size_t elementHolding(TextOffset at);
+  /// Goes back to the start of the current file and begins its text again; false when the
+  /// file cannot be read again.
+  bool restartLines();
 
-/// Says that no element before `index` will be a candidate again: only those a window around a
-/// later one can reach are held from now on.
-void setScanFloor(std::size_t index);
+  /// True when the file has an element `index`; divides the text, and reads it, up to it first.
+  bool haveElement(std::size_t index);
 
-/// Says that no occurrence starts before `at` and that the text before it is not looked at
-/// again: the elements that no window around a later candidate can reach are only counted.
-void skipTo(TextOffset at);
+  /// The element whose chunk holds the byte at `at`, divided (and read) through it.
+  std::size_t elementHolding(TextOffset at);
 
-/// The line number of element `index`, counted from 1 (exact where numbering is on).
-std::uint64_t lineNumberOf(std::size_t index);
+  /// Says that no element before `index` will be a candidate again: only those a window
+  /// around a later one can reach are held from now on.
+  void setScanFloor(std::size_t index) { scanFloor_ = index; }
 
-/// Where `at`, a byte of the text held, stands in the file's text.
-TextOffset offsetOf(const char* at);
+  /// Says that no occurrence starts before `at` and that the text before it is not looked at
+  /// again: the elements that no window around a later candidate can reach are only counted.
+  void skipTo(TextOffset at);
 
-/// The text held from `from` to its end.
-std::string_view heldText(TextOffset from);
+  /// The line number of element `index`, counted from 1 (exact where numbering is on).
+  std::uint64_t lineNumberOf(std::size_t index);
 
-/// The end of the text held.
-TextOffset heldEnd();
+  /// Where `at`, a byte of the text held, stands in the file's text.
+  TextOffset offsetOf(const char* at) const;
 
-/// Reads the next block of the file's raw bytes behind the text held and returns the bytes
-/// from `from` to the block's end: text, then the new raw bytes. Empty when the file has
-/// ended. `acceptBlock` must follow before anything else is asked.
-std::string_view readRawBlock(TextOffset from);
+  /// The text held from `from` to its end.
+  std::string_view heldText(TextOffset from) const;
 
-/// Makes the block just read part of the text; `plain` says it holds no carriage return and
-/// no 0x1A, so that it is its own text.
-void acceptBlock(bool plain);
+  /// The end of the text held.
+  TextOffset heldEnd() const { return offsetOf(cursor_.end); }
 
-/// Replaces the text with the text-mode form of `bytes` (for tests).
-void loadLines(std::string_view bytes);
+  /// Reads the next block of the file's raw bytes behind the text held and returns the bytes
+  /// from `from` to the block's end: text, then the new raw bytes. Empty when the file has
+  /// ended. `acceptBlock` must follow before anything else is asked.
+  std::string_view readRawBlock(TextOffset from);
 
-/// Empties `LineList`, releases the text's memory and forgets the file.
-void resetLines();
+  /// Makes the block just read part of the text; `plain` says it holds no carriage return and
+  /// no 0x1A, so that it is its own text.
+  void acceptBlock(bool plain);
+
+  /// Forgets the file and gives the text's memory back.
+  void release();
+
+ private:
+  char* base() const { return text_.data.get(); }
+  std::size_t softLimit() const;
+  void rebase(const char* from, char* to);
+  std::size_t reachStart() const;
+  void applySkip();
+  void makeRoom(std::size_t wanted);
+  bool readMoreText();
+  void startText(OpenFile* from);
+  std::uint64_t countFromStart(TextOffset end);
+
+  ElementList elements_;
+  // The text held: the bytes of the file's text from `textBase_` on, then (between
+  // `readRawBlock` and `acceptBlock`) a block of raw bytes from `rawFrom_` on.
+  ByteBuffer text_;
+  TextOffset textBase_ = 0;
+  std::size_t rawFrom_ = 0;
+  // How far the text has been divided into elements.
+  ElementCursor cursor_;
+  // The file the text comes from; null when there is none.
+  OpenFile* file_ = nullptr;
+  // The file has no more bytes to give (it ended, failed, or its text ended at a 0x1A).
+  bool ended_ = true;
+  std::size_t blockSize_ = std::size_t{1} << 18;
+  // Line numbers: `numbered_` when they are shown. Elements passed over by a skip are counted
+  // (`counting_`) only once the file's first number has been asked for; until then they are
+  // only noted (`uncounted_`), and that first number counts them by reading the file again
+  // from its start. `numberShift_` is what an element's number is beyond its place here.
+  bool numbered_ = true;
+  bool counting_ = false;
+  bool uncounted_ = false;
+  std::uint64_t numberShift_ = 0;
+  // How far a window reaches (see `setWindowReach`), and the first element that may still be
+  // a candidate.
+  std::size_t reachLines_ = 0;
+  std::size_t reachBytes_ = 0;
+  std::size_t scanFloor_ = 0;
+  TextOffset pendingSkip_ = 0;  // no occurrence starts before this
+  std::size_t reachHeld_ = 0;   // the bytes that the last skip kept for a window's sake
+};

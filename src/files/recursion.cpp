@@ -1,76 +1,53 @@
 #include "files/recursion.h"
 
-#include <vector>
-
-#include "cmdline/settings.h"
-#include "files/file_scan.h"
 #include "files/path_parts.h"
 #include "output/diagnostics.h"
-#include "platform/directory_search.h"
-#include "platform/file_reader.h"
 
-int recursionDepth = 0;
-
-namespace {
-
-// The directories of the current descent, so that a link back to one of them is not entered
-// again (where the host can tell directories apart).
-std::vector<DirectoryIdentity> descentPath;
-
-bool onDescentPath(const DirectoryIdentity& identity) {
-  for (const DirectoryIdentity& seen : descentPath) {
+bool Walk::onDescentPath(const DirectoryIdentity& identity) const {
+  for (const DirectoryIdentity& seen : descentPath_) {
     if (seen.device == identity.device && seen.inode == identity.inode) return true;
   }
   return false;
 }
 
-}  // namespace
-
-void findify(const std::string& pattern) {
+// Hands every plain file of `matches`, the entries that match `pattern`, to the queue.
+void Walk::findify(const std::string& pattern, const std::vector<DirectoryEntry>& matches) {
   PatternParts parts = splitPattern(pattern);
   std::string prefix = withTrailingSeparator(parts.directory);
-  std::vector<std::string> files;
-  for (const DirectoryEntry& entry : listDirectory(pattern)) {
-    if (!entry.hidden && !entry.system && !entry.directory) files.push_back(prefix + entry.name);
+  std::vector<FileToScan> files;
+  for (const DirectoryEntry& entry : matches) {
+    if (entry.hidden || entry.system || entry.directory) continue;
+    FileToScan& file = files.emplace_back();
+    file.path = prefix + entry.name;
+    file.extensionSkipped = extensionSkipped(file.path, options_.skipExtensions);
   }
-  // The reader may open and read the files to come together; those it passes over unread
-  // are the ones skern() will not open.
-  std::vector<std::string> toOpen;
-  for (const std::string& path : files) {
-    if (!extensionSkipped(path, Settings.skipExtensions)) toOpen.push_back(path);
-  }
-  expectFiles(std::move(toOpen));
   bool found = !files.empty();
-  for (const std::string& path : files) skern(path);
-  if (!found && Settings.verboseAll) {
-    diagnostic("skern:findify():\"%s%s\" not found.\n", parts.directory.c_str(),
-               parts.name.c_str());
+  queue_.addFiles(std::move(files));
+  if (!found && options_.verboseAll) {
+    queue_.addMessage(formatMessage("skern:findify():\"%s%s\" not found.\n",
+                                    parts.directory.c_str(), parts.name.c_str()));
   }
 }
 
-void findrecurse(const std::string& pattern) {
+void Walk::findrecurse(const std::string& pattern) {
   PatternParts parts = splitPattern(pattern);
   std::string prefix = withTrailingSeparator(parts.directory);
   DirectoryIdentity here;
-  bool known = Settings.recurse && directoryIdentity(prefix, here);
+  bool known = options_.recurse && directoryIdentity(prefix, here);
   // A link back to a directory of the current descent is not entered again.
   if (known && onDescentPath(here)) return;
-  if (Settings.verboseAll) {
-    diagnostic("skern:findrecurse(\"%s\"):recursion %d\n", pattern.c_str(), recursionDepth);
+  if (options_.verboseAll) {
+    queue_.addMessage(formatMessage("skern:findrecurse(\"%s\"):recursion %d\n", pattern.c_str(),
+                                    recursionDepth_));
   }
-  findify(pattern);
-  if (!Settings.recurse) return;
-  ++recursionDepth;
-  if (known) descentPath.push_back(here);
-  for (const DirectoryEntry& entry : listDirectory(prefix + "*")) {
-    if (!entry.directory || entry.name == "." || entry.name == "..") continue;
+  DirectoryListing listing = listDirectory(pattern, options_.recurse);
+  findify(pattern, listing.matches);
+  if (!options_.recurse) return;
+  ++recursionDepth_;
+  if (known) descentPath_.push_back(here);
+  for (const DirectoryEntry& entry : listing.subdirectories) {
     findrecurse(withTrailingSeparator(prefix + entry.name) + parts.name);
   }
-  if (known) descentPath.pop_back();
-  --recursionDepth;
-}
-
-void resetRecursion() {
-  recursionDepth = 0;
-  descentPath.clear();
+  if (known) descentPath_.pop_back();
+  --recursionDepth_;
 }

@@ -2,16 +2,37 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
-/// The depth of the directory descent: 0 in a target's own directory.
-extern int recursionDepth;
+#include "files/scan_queue.h"
+#include "platform/directory_search.h"
 
-/// Hands every plain file that matches `pattern` to the file scan, in listing order.
-void findify(const std::string& pattern);
+/// What the walk reads of the settings.
+struct WalkOptions {
+  std::string skipExtensions;  ///< Extensions of files never opened.
+  bool recurse = false;        ///< Search every subdirectory too.
+  bool verboseAll = false;     ///< Report every directory entered and every pattern unmatched.
+};
 
-/// Expands `pattern` with `findify`, then, under `Settings.recurse`, does the same with its
-/// file-name part in every subdirectory, depth first.
-void findrecurse(const std::string& pattern);
+/// The walk over the targets of a run: hands every file found, and its messages, to a queue
+/// in walk order.
+class Walk {
+ public:
+  /// A walk under `options` that hands its files to `queue`; both must outlive it.
+  Walk(const WalkOptions& options, ScanQueue& queue) : options_(options), queue_(queue) {}
 
-/// Sets `recursionDepth` back to 0 and forgets the descent (for tests).
-void resetRecursion();
+  /// Expands `pattern` with `findify`, then, under `recurse`, does the same with its
+  /// file-name part in every subdirectory, depth first.
+  void findrecurse(const std::string& pattern);
+
+ private:
+  void findify(const std::string& pattern, const std::vector<DirectoryEntry>& matches);
+  bool onDescentPath(const DirectoryIdentity& identity) const;
+
+  const WalkOptions& options_;
+  ScanQueue& queue_;
+  int recursionDepth_ = 0;  // 0 in a target's own directory
+  // The directories of the current descent, so that a link back to one of them is not
+  // entered again (where the host can tell directories apart).
+  std::vector<DirectoryIdentity> descentPath_;
+};

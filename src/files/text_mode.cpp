@@ -267,10 +267,3 @@ const char* chunkStart(const ElementCursor& cursor, const char* at) {
   std::size_t pieces = static_cast<std::size_t>(at - lineStart) / kMaxElementLength;
   return lineStart + pieces * kMaxElementLength;
 }
-
-void splitIntoElements(std::string_view text, std::vector<std::string_view>& lines) {
-  ElementCursor cursor = startElements(text);
-  ElementList divided;
-  divideElements(cursor, cursor.end, divided);
-  lines.insert(lines.end(), divided.begin(), divided.end());
-}

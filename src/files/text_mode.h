@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
 #include "files/element_list.h"
 
@@ -59,6 +58,3 @@ std::size_t skipElements(ElementCursor& cursor, const char* to, bool counted);
 
 /// The start of the chunk that holds the byte at `at` (at or after the cursor).
 const char* chunkStart(const ElementCursor& cursor, const char* at);
-
-/// Appends all the elements of `text` to `lines`.
-void splitIntoElements(std::string_view text, std::vector<std::string_view>& lines);

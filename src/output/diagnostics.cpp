@@ -1,38 +1,30 @@
 #include "output/diagnostics.h"
 
 #include <cstdarg>
-#include <cstdio>
 
-#include "cmdline/settings.h"
-#include "files/file_scan.h"
 #include "output/standard_output.h"
 
-long long progressCount = 0;
+std::string formatMessage(const char* format, ...) {
+  va_list arguments;
+  va_start(arguments, format);
+  va_list again;
+  va_copy(again, arguments);
+  int length = std::vsnprintf(nullptr, 0, format, arguments);
+  va_end(arguments);
+  std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+  if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, again);
+  va_end(again);
+  return text;
+}
 
-void diagnostic(const char* format, ...) {
+void writeDiagnostic(FILE* stream, std::string_view text) {
   // Hits wait in standard output's buffer; they go first, so that the order of what was
   // written is kept when the diagnostics go elsewhere, and so that a failure to write them is
   // told from a failure to write a diagnostic, which is ignored.
   flushOutput();
-  va_list arguments;
-  va_start(arguments, format);
-  std::vfprintf(Settings.diagnosticStream, format, arguments);
-  va_end(arguments);
-  if (Settings.diagnosticStream == stdout) {
+  std::fwrite(text.data(), 1, text.size(), stream);
+  if (stream == stdout) {
     std::fflush(stdout);
     std::clearerr(stdout);
   }
-}
-
-void openedStep() {
-  if (Settings.verboseAll) {
-    diagnostic("skern:skern():opened \"%s\"\n", currentPath().c_str());
-  } else if (Settings.sanityIndicator) {
-    ++progressCount;
-    if (progressCount % 256 == 0) diagnostic("skern:%lld\r", progressCount);
-  }
-}
-
-void resetDiagnostics() {
-  progressCount = 0;
 }

@@ -1,15 +1,13 @@
-// The diagnostic stream and the progress indicator.
+// The diagnostic stream: messages formatted once, written after the hits that precede them.
 #pragma once
 
-/// Files opened so far in this run while the progress indicator was on.
-extern long long progressCount;
+#include <cstdio>
+#include <string>
+#include <string_view>
 
-/// Writes one formatted message to `Settings.diagnosticStream`; the caller checks its level.
-void diagnostic(const char* format, ...) __attribute__((format(printf, 1, 2)));
+/// `format` with its arguments, as printf would write it.
+std::string formatMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-/// The step taken after every successful open: the opened message under full verbosity, else
-/// a progress count that shows itself on every 256th file.
-void openedStep();
-
-/// Sets `progressCount` back to 0 (for tests).
-void resetDiagnostics();
+/// Writes `text` to `stream` after the hits waiting in standard output's buffer, so that the
+/// order of what was written is kept; a failure to write the message is ignored.
+void writeDiagnostic(FILE* stream, std::string_view text);

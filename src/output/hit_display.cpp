@@ -1,13 +1,5 @@
 #include "output/hit_display.h"
 
-#include <string>
-
-#include "cmdline/settings.h"
-#include "files/file_scan.h"
-#include "output/standard_output.h"
-
-bool foundAny = false;
-
 namespace {
 
 bool isTrimmed(char c) {
@@ -22,41 +14,38 @@ std::string_view trimmedText(std::string_view text) {
   return text.substr(start, end - start);
 }
 
-// The hit being formatted; reused so that showing a hit allocates nothing once warmed up.
-std::string hitText;
-
 }  // namespace
 
-void showheader() {
-  if (HeaderShown) return;
-  HeaderShown = true;
-  foundAny = true;
-  std::string header = "\n::::::::: " + currentPath() + "\n";
-  writeOutput(header);
+void formatHeader(std::string_view path, std::string& out) {
+  out += "\n::::::::: ";
+  out += path;
+  out += '\n';
 }
 
-void formatDump(long long lineNumber, std::string_view text, std::string& out) {
+void formatDump(const DisplayOptions& options, long long lineNumber, std::string_view text,
+                std::string& out) {
   out += "  ";
-  if (Settings.lineNumbers) {
+  if (options.lineNumbers) {
     out += std::to_string(lineNumber);
     out += ':';
   }
   out += text;
 }
 
-void formatCute(long long lineNumber, std::string_view text, std::string& out) {
+void formatCute(const DisplayOptions& options, long long lineNumber, std::string_view text,
+                std::string& out) {
   text = trimmedText(text);
   std::size_t prefixStart = out.size();
   out += ' ';
-  if (Settings.lineNumbers) {
+  if (options.lineNumbers) {
     out += std::to_string(lineNumber);
     out += ':';
   }
   long long column = static_cast<long long>(out.size() - prefixStart);
-  const long long margin = Settings.rightMargin;
+  const long long margin = options.rightMargin;
   for (char c : text) {
-    if (Settings.showAll && c == '\n') {
-      if (Settings.truncate) {
+    if (options.showAll && c == '\n') {
+      if (options.truncate) {
         out += '\n';
         return;
       }
@@ -64,7 +53,7 @@ void formatCute(long long lineNumber, std::string_view text, std::string& out) {
     }
     if (column > margin) {
       out += '\n';
-      if (Settings.truncate) return;
+      if (options.truncate) return;
       column = 0;
     }
     if (column == 0) {
@@ -77,14 +66,12 @@ void formatCute(long long lineNumber, std::string_view text, std::string& out) {
   out += '\n';
 }
 
-void showhit(long long lineNumber, std::string_view line, std::string_view window) {
-  showheader();
-  std::string_view text = Settings.showAll ? window : line;
-  hitText.clear();
-  if (Settings.cute) {
-    formatCute(lineNumber, text, hitText);
+void formatHit(const DisplayOptions& options, long long lineNumber, std::string_view line,
+               std::string_view window, std::string& out) {
+  std::string_view text = options.showAll ? window : line;
+  if (options.cute) {
+    formatCute(options, lineNumber, text, out);
   } else {
-    formatDump(lineNumber, text, hitText);
+    formatDump(options, lineNumber, text, out);
   }
-  writeOutput(hitText);
 }

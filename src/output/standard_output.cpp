@@ -18,3 +18,10 @@ void outputFailed() {
   std::fflush(stderr);
   std::_Exit(2);
 }
+
+void ranOutOfMemory() {
+  std::fflush(stdout);
+  std::fputs("skern:main():out of memory\n", stderr);
+  std::fflush(stderr);
+  std::_Exit(2);
+}

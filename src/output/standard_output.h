@@ -11,3 +11,7 @@ void flushOutput();
 
 /// Reports on standard error that writing the hits failed and ends the process with status 2.
 [[noreturn]] void outputFailed();
+
+/// Reports on standard error that memory ran out outside any one file, after the hits
+/// written so far, and ends the process with status 2: what the run shows is incomplete.
+[[noreturn]] void ranOutOfMemory();

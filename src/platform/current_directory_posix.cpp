@@ -6,9 +6,10 @@
 
 namespace {
 
-// The current directory as last read or set; the file scan asks for it once per file.
-std::string known;
-bool isKnown = false;
+// The current directory as this thread last read or set it; a file scan asks for it once per
+// file. The search does not change it while threads scan.
+thread_local std::string known;
+thread_local bool isKnown = false;
 
 }  // namespace
 

@@ -13,10 +13,17 @@ struct DirectoryEntry {
   bool directory = false;  ///< A directory (after following links).
 };
 
+/// What one listing of a directory gives the walk.
+struct DirectoryListing {
+  std::vector<DirectoryEntry> matches;         ///< Entries whose names match the pattern.
+  std::vector<DirectoryEntry> subdirectories;  ///< Every subdirectory but "." and "..".
+};
+
 /// The entries of the directory that `pattern`'s directory part names whose names match its
-/// file-name part (`*` and `?`, letters compared regardless of case), in the host's order.
-/// Empty when the directory does not exist or cannot be listed.
-std::vector<DirectoryEntry> listDirectory(const std::string& pattern);
+/// file-name part (`*` and `?`, letters compared regardless of case), in the host's order,
+/// and its subdirectories when `subdirectories` is set. Empty when the directory does not
+/// exist or cannot be listed.
+DirectoryListing listDirectory(const std::string& pattern, bool subdirectories);
 
 /// Identifies one directory on the host, so that a descent can tell a directory it is already in.
 struct DirectoryIdentity {

@@ -49,32 +49,22 @@ bool readWholeDirectory(const std::string& directory, std::vector<DirectoryEntry
   return true;
 }
 
-// The last directory read, with its entries. A recursive search lists each directory twice
-// in a row, once for its matching files and once for its subdirectories; the second listing
-// is answered from here.
-std::string lastDirectory;
-std::vector<DirectoryEntry> lastEntries;
-bool lastValid = false;
-
 }  // namespace
 
-std::vector<DirectoryEntry> listDirectory(const std::string& pattern) {
+DirectoryListing listDirectory(const std::string& pattern, bool subdirectories) {
   std::size_t slash = pattern.rfind('/');
   std::string directory = slash == std::string::npos ? "" : pattern.substr(0, slash + 1);
   std::string namePattern = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
+  DirectoryListing listing;
   std::vector<DirectoryEntry> entries;
-  if (!lastValid || lastDirectory != directory) {
-    lastEntries.clear();
-    lastValid = readWholeDirectory(directory, lastEntries);
-    lastDirectory = directory;
-    if (!lastValid) return entries;
-  } else {
-    lastValid = false;  // answered once from memory; the next listing reads afresh
+  if (!readWholeDirectory(directory, entries)) return listing;
+  for (DirectoryEntry& entry : entries) {
+    if (wildcardMatch(namePattern, entry.name)) listing.matches.push_back(entry);
+    if (subdirectories && entry.directory && entry.name != "." && entry.name != "..") {
+      listing.subdirectories.push_back(std::move(entry));
+    }
   }
-  for (const DirectoryEntry& entry : lastEntries) {
-    if (wildcardMatch(namePattern, entry.name)) entries.push_back(entry);
-  }
-  return entries;
+  return listing;
 }
 
 bool directoryIdentity(const std::string& path, DirectoryIdentity& identity) {

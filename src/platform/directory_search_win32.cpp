@@ -2,8 +2,12 @@
 #include <windows.h>
 
 #include "platform/directory_search.h"
+#include "platform/host.h"
 
-std::vector<DirectoryEntry> listDirectory(const std::string& pattern) {
+namespace {
+
+// The entries that the system's search for `pattern` gives, in its order.
+std::vector<DirectoryEntry> search(const std::string& pattern) {
   std::vector<DirectoryEntry> entries;
   WIN32_FIND_DATAA found;
   // The search matches the name part itself, in the order the file system keeps the names.
@@ -19,6 +23,28 @@ std::vector<DirectoryEntry> listDirectory(const std::string& pattern) {
   } while (FindNextFileA(search, &found));
   FindClose(search);
   return entries;
+}
+
+}  // namespace
+
+DirectoryListing listDirectory(const std::string& pattern, bool subdirectories) {
+  DirectoryListing listing;
+  listing.matches = search(pattern);
+  if (!subdirectories) return listing;
+  // The system matches names itself, so the subdirectories take a search of their own, in
+  // the pattern's directory with a backslash after it.
+  std::size_t cut = drivePrefixLength(pattern);
+  for (std::size_t i = cut; i < pattern.size(); ++i) {
+    if (isPathSeparator(pattern[i])) cut = i + 1;
+  }
+  std::string directory = pattern.substr(0, cut);
+  if (!directory.empty() && directory.back() != '\\') directory += '\\';
+  for (DirectoryEntry& entry : search(directory + "*")) {
+    if (entry.directory && entry.name != "." && entry.name != "..") {
+      listing.subdirectories.push_back(std::move(entry));
+    }
+  }
+  return listing;
 }
 
 // A descent on Windows is bounded by the path length limit, where the search fails.

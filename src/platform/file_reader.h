@@ -41,6 +41,10 @@ void setReadAheadBytes(std::size_t bytes);
 /// open and start reading several at once. Files opened otherwise are opened one by one.
 void expectFiles(std::vector<std::string> paths);
 
+/// How many threads may open and read files at once without running the process out of
+/// descriptors: each may hold a batch of files open; at least 1.
+int mostReadingThreads();
+
 /// Opens an existing file for reading only, without creating, locking or changing it.
 bool openForReading(const std::string& path, OpenFile& file);
 

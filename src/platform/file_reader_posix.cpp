@@ -43,22 +43,24 @@ struct AheadFile {
   long long further = 0;  // what the read after it returned
 };
 
+// What follows is each thread's own: a thread opens and reads the files it scans.
+
 // The files announced by `expectFiles`, and the next one of them not yet in a batch.
-std::vector<std::string> expected;
-std::size_t nextExpected = 0;
+thread_local std::vector<std::string> expected;
+thread_local std::size_t nextExpected = 0;
 
 // The files of the latest batch, and the next one not yet taken by `openForReading`.
-std::vector<AheadFile> batch;
-std::size_t nextInBatch = 0;
+thread_local std::vector<AheadFile> batch;
+thread_local std::size_t nextInBatch = 0;
 
 // Descriptors whose close waits for the next batch, where it costs no call of its own.
-std::vector<int> closing;
+thread_local std::vector<int> closing;
 
 // The descriptor of the file last handed out from a batch.
-int handedOut = -1;
+thread_local int handedOut = -1;
 
 // Room for the first bytes of every file of a batch.
-char* slots = nullptr;
+thread_local char* slots = nullptr;
 
 // Files per batch: the descriptors of a batch and of the closes it waits for must fit well
 // within the process's limit.
@@ -252,6 +254,16 @@ bool handOut(AheadFile& entry, OpenFile& file) {
 
 void setReadAheadBytes(std::size_t bytes) {
   aheadBytes = std::clamp<std::size_t>(bytes, 1, kAheadBytes);
+}
+
+int mostReadingThreads() {
+  struct rlimit limit;
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return 64;
+  // A thread holds at most a batch, the closes that wait for the next one, its directory and
+  // the file it reads; 32 descriptors are left to the rest of the process.
+  constexpr rlim_t kPerThread = 2 * kMostAhead + 8;
+  rlim_t spare = limit.rlim_cur > 32 ? (limit.rlim_cur - 32) / kPerThread : 0;
+  return static_cast<int>(std::clamp<rlim_t>(spare, 1, 64));
 }
 
 void expectFiles(std::vector<std::string> paths) {

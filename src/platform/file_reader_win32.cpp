@@ -21,6 +21,10 @@ void setReadAheadBytes(std::size_t) {}
 
 void expectFiles(std::vector<std::string>) {}
 
+int mostReadingThreads() {
+  return 64;  // Windows sets no small limit on open handles
+}
+
 bool openForReading(const std::string& path, OpenFile& file) {
   file = OpenFile();
   // Others may go on reading, writing, renaming or deleting the file while skern reads it. The

@@ -2,9 +2,10 @@
 
 namespace {
 
-std::string heldPath;
-DIR* heldStream = nullptr;
-bool heldListed = false;  // the stream has been read since it was opened
+// Each thread holds its own directory: the walk the one it lists, a scan the one it opens in.
+thread_local std::string heldPath;
+thread_local DIR* heldStream = nullptr;
+thread_local bool heldListed = false;  // the stream has been read since it was opened
 
 DIR* hold(const std::string& directory) {
   if (heldStream != nullptr && directory == heldPath) return heldStream;

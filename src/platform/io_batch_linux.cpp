@@ -27,7 +27,8 @@ struct Ring {
   io_uring_cqe* cqes = nullptr;
 };
 
-Ring ring;
+// Each thread that opens files has a ring of its own.
+thread_local Ring ring;
 
 int ringSetup(unsigned entries, io_uring_params& params) {
   return static_cast<int>(syscall(__NR_io_uring_setup, entries, &params));
@@ -82,7 +83,7 @@ bool mapRing(const io_uring_params& params) {
 bool setUp() {
   ring.tried = true;
   io_uring_params params{};
-  // Completions are taken only while skern waits for them, by its one thread.
+  // Completions are taken only while the thread that owns the ring waits for them.
   params.flags = IORING_SETUP_SINGLE_ISSUER | IORING_SETUP_DEFER_TASKRUN;
   ring.fd = ringSetup(kBatchLimit, params);
   if (ring.fd < 0 && errno == EINVAL) {
@@ -98,7 +99,7 @@ bool setUp() {
     return false;
   }
   // A file that is not in memory is read by a kernel worker; one at a time is enough for a
-  // search that looks at its files one after the other.
+  // thread that looks at its files one after the other.
   unsigned workers[2] = {1, 1};
   ringRegister(IORING_REGISTER_IOWQ_MAX_WORKERS, workers, 2);
   return true;

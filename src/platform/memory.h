@@ -7,5 +7,8 @@
 /// when first touched, in large pages where the host offers them. Never null.
 void* reserveMemory(std::size_t bytes);
 
+/// The most address space the process may take, in bytes; 0 when the host sets no limit.
+std::size_t addressSpaceLimit();
+
 /// Gives back a block that `reserveMemory` returned for `bytes`.
 void releaseMemory(void* block, std::size_t bytes);

@@ -1,4 +1,5 @@
 #include <sys/mman.h>
+#include <sys/resource.h>
 
 #include <new>
 
@@ -12,6 +13,12 @@ void* reserveMemory(std::size_t bytes) {
   madvise(block, bytes, MADV_HUGEPAGE);
 #endif
   return block;
+}
+
+std::size_t addressSpaceLimit() {
+  struct rlimit limit;
+  if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return 0;
+  return static_cast<std::size_t>(limit.rlim_cur);
 }
 
 void releaseMemory(void* block, std::size_t bytes) {

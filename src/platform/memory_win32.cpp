@@ -10,6 +10,10 @@ void* reserveMemory(std::size_t bytes) {
   return block;
 }
 
+std::size_t addressSpaceLimit() {
+  return 0;
+}
+
 void releaseMemory(void* block, std::size_t) {
   if (block != nullptr) VirtualFree(block, 0, MEM_RELEASE);
 }

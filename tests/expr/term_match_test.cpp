@@ -5,12 +5,11 @@
 #include <cctype>
 #include <string>
 
-#include "cmdline/settings.h"
+#include "expr/term_search.h"
 
 namespace {
 
 TEST(FindTerm, CaseWordsAndTrimming) {
-  Settings = SettingsRecord();
   struct Row {
     const char* text;
     const char* term;
@@ -43,13 +42,12 @@ TEST(FindTerm, CaseWordsAndTrimming) {
       {"ab cd", "", false, true, false, -1},
   };
   for (const Row& row : rows) {
-    Settings.ignoreCase = row.ignoreCase;
-    Settings.wholeWords = row.wholeWords;
-    EXPECT_EQ(findTerm(row.text, row.term, row.trimmed), row.expected)
+    TermSearcher searcher = prepareTerm(row.term, row.ignoreCase);
+    EXPECT_EQ(findTerm(searcher, row.text, row.wholeWords, row.trimmed), row.expected)
         << '"' << row.text << "\" \"" << row.term << "\" i" << row.ignoreCase << " w"
         << row.wholeWords << " t" << row.trimmed;
     if (!row.wholeWords) {
-      EXPECT_EQ(findText(row.text, row.term), row.expected) << row.text;
+      EXPECT_EQ(searchTerm(searcher, row.text), row.expected) << row.text;
     }
   }
 }

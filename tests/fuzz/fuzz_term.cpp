@@ -6,15 +6,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "cmdline/settings.h"
 #include "expr/term_match.h"
 #include "expr/term_search.h"
 
-// True when `term` stands in `text` at `at`, ASCII letters folded when case is ignored.
-static bool standsAt(const std::string& text, const std::string& term, std::size_t at) {
-  auto fold = [](unsigned char c) {
-    return Settings.ignoreCase && c >= 'a' && c <= 'z' ? c - 32 : c;
-  };
+// True when `term` stands in `text` at `at`, ASCII letters folded when `ignoreCase`.
+static bool standsAt(const std::string& text, const std::string& term, std::size_t at,
+                     bool ignoreCase) {
+  auto fold = [&](unsigned char c) { return ignoreCase && c >= 'a' && c <= 'z' ? c - 32 : c; };
   for (std::size_t i = 0; i < term.size(); ++i) {
     if (at + i >= text.size() || fold(text[at + i]) != fold(term[i])) return false;
   }
@@ -29,23 +27,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   term = term.c_str();
   text = text.c_str();
   for (int setting = 0; setting < 8; ++setting) {
-    Settings.ignoreCase = (setting & 1) != 0;
-    Settings.wholeWords = (setting & 2) != 0;
+    bool ignoreCase = (setting & 1) != 0;
+    bool wholeWords = (setting & 2) != 0;
     bool trimmed = (setting & 4) != 0;
-    TermSearcher searcher = prepareTerm(term, Settings.ignoreCase);
+    TermSearcher searcher = prepareTerm(term, ignoreCase);
     long long first = searchTerm(searcher, text), leftmost = -1;
     for (std::size_t at = 0; leftmost < 0 && !term.empty() && at < text.size(); ++at) {
-      if (standsAt(text, term, at)) leftmost = static_cast<long long>(at);
+      if (standsAt(text, term, at, ignoreCase)) leftmost = static_cast<long long>(at);
     }
-    if (term.empty() ? first != (Settings.ignoreCase ? -1 : 0) : first != leftmost) std::abort();
+    if (term.empty() ? first != (ignoreCase ? -1 : 0) : first != leftmost) std::abort();
     if (first >= 0 && searchRawBytes(searcher, text) < 0) std::abort();
-    long long found = findTerm(text, term, trimmed);
+    long long found = findTerm(searcher, text, wholeWords, trimmed);
     if (found < 0 || term.empty()) continue;
-    std::size_t at = static_cast<std::size_t>(found) + (trimmed && Settings.wholeWords ? 1 : 0);
-    bool boundaries = !Settings.wholeWords ||
+    std::size_t at = static_cast<std::size_t>(found) + (trimmed && wholeWords ? 1 : 0);
+    bool boundaries = !wholeWords ||
                       ((at == 0 || isWordBoundary(text[at - 1])) &&
                        (at + term.size() >= text.size() || isWordBoundary(text[at + term.size()])));
-    if (at < static_cast<std::size_t>(first) || !standsAt(text, term, at) || !boundaries)
+    if (at < static_cast<std::size_t>(first) || !standsAt(text, term, at, ignoreCase) ||
+        !boundaries)
       std::abort();
   }
   return 0;

@@ -1,0 +1,150 @@
+#include "files/scan_queue.h"
+
+#include <new>
+#include <system_error>
+
+#include "output/standard_output.h"
+#include "platform/file_reader.h"
+
+namespace {
+
+// Files handed to a thread at a time: the reader opens them together.
+constexpr std::size_t kFilesPerJob = 16;
+
+// Output a thread may hold for files whose turn has not come; beyond it the thread waits.
+constexpr std::size_t kHeldPerThread = std::size_t{4} << 20;
+
+// How far the walk may run ahead of the output, in steps.
+constexpr std::uint64_t kMostStepsAhead = 4096;
+
+// The files of `files` that are to be opened, in order.
+std::vector<std::string> pathsToOpen(const std::vector<FileToScan>& files) {
+  std::vector<std::string> paths;
+  for (const FileToScan& file : files) {
+    if (!file.extensionSkipped) paths.push_back(file.path);
+  }
+  return paths;
+}
+
+}  // namespace
+
+ScanQueue::ScanQueue(const ScanConfig& config, OutputStreams& streams, int threads)
+    : config_(config), streams_(streams) {
+  if (threads >= 2) {
+    for (int i = 0; i < threads; ++i) {
+      auto worker = std::make_unique<Worker>();
+      try {
+        worker->thread = std::thread([this, w = worker.get()] { work(*w); });
+      } catch (const std::system_error&) {
+        break;  // no room for another thread: the search goes on with those there are
+      }
+      workers_.push_back(std::move(worker));
+    }
+  }
+  if (workers_.empty()) callerScan_ = std::make_unique<FileScan>(config_);
+}
+
+ScanQueue::~ScanQueue() {
+  finish();
+}
+
+void ScanQueue::addMessage(std::string_view text) {
+  if (workers_.empty()) {
+    FileOutput(streams_).message(text);
+    return;
+  }
+  std::uint64_t step;
+  {
+    std::unique_lock<std::mutex> lock(turn_.mutex());
+    waitForRoom(lock);
+    step = nextStep_++;
+  }
+  FileOutput out(streams_, turn_, step, walkHeld_, kHeldPerThread);
+  out.message(text);
+  complete(std::move(out));
+}
+
+void ScanQueue::addFiles(std::vector<FileToScan> files) {
+  if (workers_.empty()) {
+    expectFiles(pathsToOpen(files));
+    for (const FileToScan& file : files) {
+      FileOutput out(streams_);
+      if (callerScan_->scan(file, out)) found_ = true;
+    }
+    return;
+  }
+  for (std::size_t first = 0; first < files.size(); first += kFilesPerJob) {
+    std::size_t last = std::min(files.size(), first + kFilesPerJob);
+    Job job;
+    job.files.assign(std::make_move_iterator(files.begin() + static_cast<std::ptrdiff_t>(first)),
+                     std::make_move_iterator(files.begin() + static_cast<std::ptrdiff_t>(last)));
+    std::unique_lock<std::mutex> lock(turn_.mutex());
+    waitForRoom(lock);
+    job.firstStep = nextStep_;
+    nextStep_ += job.files.size();
+    jobs_.push_back(std::move(job));
+    changed_.notify_all();
+  }
+}
+
+bool ScanQueue::finish() {
+  if (!workers_.empty()) {
+    {
+      std::lock_guard<std::mutex> lock(turn_.mutex());
+      closed_ = true;
+      changed_.notify_all();
+    }
+    for (const std::unique_ptr<Worker>& worker : workers_) worker->thread.join();
+    workers_.clear();
+  }
+  return found_;
+}
+
+void ScanQueue::waitForRoom(std::unique_lock<std::mutex>& lock) {
+  changed_.wait(lock, [&] {
+    return jobs_.size() < 2 * workers_.size() && nextStep_ - turn_.due() < kMostStepsAhead;
+  });
+}
+
+void ScanQueue::work(Worker& worker) {
+  try {
+    FileScan scan(config_);
+    for (;;) {
+      Job job;
+      {
+        std::unique_lock<std::mutex> lock(turn_.mutex());
+        changed_.wait(lock, [&] { return !jobs_.empty() || closed_; });
+        if (jobs_.empty()) break;
+        job = std::move(jobs_.front());
+        jobs_.pop_front();
+        changed_.notify_all();
+      }
+      expectFiles(pathsToOpen(job.files));
+      for (std::size_t i = 0; i < job.files.size(); ++i) {
+        FileOutput out(streams_, turn_, job.firstStep + i, worker.held, kHeldPerThread);
+        if (scan.scan(job.files[i], out)) found_ = true;
+        complete(std::move(out));
+      }
+    }
+    resetFileAccess();
+  } catch (const std::bad_alloc&) {
+    ranOutOfMemory();
+  }
+}
+
+void ScanQueue::complete(FileOutput&& out) {
+  std::lock_guard<std::mutex> lock(turn_.mutex());
+  if (!turn_.isDue(out.step())) {
+    parked_.emplace(out.step(), std::move(out));
+    return;
+  }
+  // Its turn: what it holds is written, then every step after it that is already done.
+  out.writeHeld();
+  std::uint64_t next = out.step() + 1;
+  for (auto at = parked_.begin(); at != parked_.end() && at->first == next; ++next) {
+    at->second.writeHeld();
+    at = parked_.erase(at);
+  }
+  turn_.passTo(next);
+  changed_.notify_all();
+}

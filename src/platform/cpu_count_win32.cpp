@@ -1,0 +1,13 @@
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include "platform/cpu_count.h"
+
+int usableCpuCount() {
+  DWORD_PTR process = 0;
+  DWORD_PTR system = 0;
+  if (!GetProcessAffinityMask(GetCurrentProcess(), &process, &system)) return 1;
+  int cpus = 0;
+  for (; process != 0; process &= process - 1) ++cpus;
+  return cpus > 0 ? cpus : 1;
+}
