@@ -16,6 +16,9 @@ struct RunLimits {
   bool fullOutput = false;  ///< Standard output is a device that is always full.
 };
 
+/// The skern that the cases run: the one built, unless the command line names another.
+extern std::string skernExecutable;
+
 /// A fresh, empty folder for one case, as skern prints it (on POSIX 64 bytes long).
 std::string makeFolder();
 

@@ -36,7 +36,7 @@ static void limit(int resource, rlim_t value) {
 
 int runLine(const std::string& root, const std::string& line,
             std::string (*expand)(const std::string&), const RunLimits& limits) {
-  std::vector<std::string> arguments = {SKERN_EXECUTABLE};
+  std::vector<std::string> arguments = {skernExecutable};
   bool quoted = false, inToken = false;
   for (char c : line) {  // split at blanks outside quotes, the quotes removed
     bool blank = !quoted && (c == ' ' || c == '\t');

@@ -69,7 +69,7 @@ int runLine(const std::string& root, const std::string& line,
   startup.hStdOutput = open(root + ".out", GENERIC_WRITE, CREATE_ALWAYS);
   startup.hStdError = open(root + ".err", GENERIC_WRITE, CREATE_ALWAYS);
   PROCESS_INFORMATION process = {};
-  std::string program = windowsPath(SKERN_EXECUTABLE);
+  std::string program = windowsPath(skernExecutable);
   std::string commandLine = "\"" + program + "\" " + expand(line);  // the program's path quoted
   BOOL started =
       CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS,

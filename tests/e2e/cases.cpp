@@ -227,10 +227,18 @@ std::vector<Case> readCases(const std::string& file) {
 
 }  // namespace
 
+std::string skernExecutable = SKERN_EXECUTABLE;
+
+// Runs the case files named; "--skern PATH" before them runs another skern.
 int main(int argc, char** argv) {
   const std::filesystem::path home = std::filesystem::current_path();
   int failed = 0, passed = 0;
-  for (int i = 1; i < argc; ++i) {
+  int first = 1;
+  if (argc > 2 && std::string(argv[1]) == "--skern") {
+    skernExecutable = argv[2];
+    first = 3;
+  }
+  for (int i = first; i < argc; ++i) {
     std::string file = argv[i];
     for (const Case& c : readCases(file)) {
       // (The sanitizers' shadow memory needs more than any limit a case sets.)
