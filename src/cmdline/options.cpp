@@ -179,8 +179,3 @@ void readOptions() {
   }
   if (TargetList.empty()) usage();
 }
-
-void resetOptions() {
-  TargetList.clear();
-  prefixPath.clear();
-}

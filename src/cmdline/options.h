@@ -20,6 +20,3 @@ int numberValue(const char* text);
 /// Reads `argTable` from left to right into `Settings`, the expression and `TargetList`; ends
 /// the process through `usage` on bad use or when no file pattern was given.
 void readOptions();
-
-/// Empties `TargetList` and `prefixPath` (for tests).
-void resetOptions();

@@ -1,7 +1,3 @@
 #include "cmdline/settings.h"
 
 SettingsRecord Settings;
-
-void resetSettings() {
-  Settings = SettingsRecord();
-}

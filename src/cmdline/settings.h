@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <string>
 
-/// Every option value of one run; written by the option loop, read everywhere.
+/// Every option value of one run; written by the option loop, then read by the run driver,
+/// which hands each part of the search what it needs.
 struct SettingsRecord {
   FILE* diagnosticStream = stderr;  ///< Where diagnostics and the key prompt go.
   bool cute = true;                 ///< Trimmed, wrapped hits; else dump them raw.
@@ -28,6 +29,3 @@ struct SettingsRecord {
 
 /// The settings of this run.
 extern SettingsRecord Settings;
-
-/// Puts every setting back to its default (for tests).
-void resetSettings();
