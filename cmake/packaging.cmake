@@ -31,6 +31,7 @@ if(WIN32)
     message(STATUS "groff not found: the package holds the manual page's source as skern.1")
     install(FILES ${PROJECT_BINARY_DIR}/skern.1 DESTINATION .)
   endif()
+  install(FILES LICENSE DESTINATION . RENAME LICENSE.txt)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME win64)
 else()
@@ -56,6 +57,15 @@ else()
     install(FILES ${PROJECT_BINARY_DIR}/changelog DESTINATION ${CMAKE_INSTALL_DOCDIR})
   endif()
   install(FILES README.md doc/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  # The .tar.gz also carries LICENSE beside the copyright file. The Debian package does not: there
+  # the copyright file is the one place for the licence (else lintian: extra-license-file).
+  configure_file(LICENSE ${PROJECT_BINARY_DIR}/licence/LICENSE COPYONLY)
+  file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/CPackPerGenerator.cmake CONTENT [[
+if(CPACK_GENERATOR STREQUAL "TGZ")
+  set(CPACK_INSTALLED_DIRECTORIES "@PROJECT_BINARY_DIR@/licence;@CMAKE_INSTALL_DOCDIR@")
+endif()
+]] @ONLY)
+  set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/CPackPerGenerator.cmake)
   set(CPACK_GENERATOR DEB TGZ)
 endif()
 
