@@ -3,7 +3,12 @@
 # manual as plain text. Included from the top-level CMakeLists.txt after the skern target.
 include(GNUInstallDirs)
 
-set(SKERN_MAINTAINER "skern developers <skern@example.org>"
+# The project's address, also in the change log and doc/copyright. A build directory configured
+# when the package named a placeholder address has that one cached: it gives way to this one.
+if(SKERN_MAINTAINER MATCHES "@example\\.org>$")
+  unset(SKERN_MAINTAINER CACHE)
+endif()
+set(SKERN_MAINTAINER "skern developers <skern-dev@skern.org>"
     CACHE STRING "Maintainer named in the Debian package")
 
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
