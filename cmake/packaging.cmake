@@ -41,6 +41,16 @@ if(WIN32)
   set(CPACK_SYSTEM_NAME win64)
 else()
   install(TARGETS skern RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # A stripped skern (cpack strips) also loses the compiler's version string (.comment), as with
+  # dh_strip.
+  if(CMAKE_OBJCOPY)
+    install(CODE "
+      if(CMAKE_INSTALL_DO_STRIP)
+        execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/skern\"
+                        COMMAND_ERROR_IS_FATAL ANY)
+      endif()")
+  endif()
   # The manual page and the change log gzipped, as Debian wants them.
   string(TIMESTAMP SKERN_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
   configure_file(doc/changelog.in ${PROJECT_BINARY_DIR}/changelog @ONLY)
