@@ -3,7 +3,12 @@
 # manual as plain text. Included from the top-level CMakeLists.txt after the skern target.
 include(GNUInstallDirs)
 
-set(SKERN_MAINTAINER "skern developers <skern@example.org>"
+# The project's address, also in the change log and doc/copyright. A build directory configured
+# when the package named a placeholder address has that one cached: it gives way to this one.
+if(SKERN_MAINTAINER MATCHES "@example\\.org>$")
+  unset(SKERN_MAINTAINER CACHE)
+endif()
+set(SKERN_MAINTAINER "skern developers <skern-dev@skern.org>"
     CACHE STRING "Maintainer named in the Debian package")
 
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
@@ -31,10 +36,21 @@ if(WIN32)
     message(STATUS "groff not found: the package holds the manual page's source as skern.1")
     install(FILES ${PROJECT_BINARY_DIR}/skern.1 DESTINATION .)
   endif()
+  install(FILES LICENSE DESTINATION . RENAME LICENSE.txt)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME win64)
 else()
   install(TARGETS skern RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # A stripped skern (cpack strips) also loses the compiler's version string (.comment), as with
+  # dh_strip.
+  if(CMAKE_OBJCOPY)
+    install(CODE "
+      if(CMAKE_INSTALL_DO_STRIP)
+        execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/skern\"
+                        COMMAND_ERROR_IS_FATAL ANY)
+      endif()")
+  endif()
   # The manual page and the change log gzipped, as Debian wants them.
   string(TIMESTAMP SKERN_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
   configure_file(doc/changelog.in ${PROJECT_BINARY_DIR}/changelog @ONLY)
@@ -56,6 +72,15 @@ else()
     install(FILES ${PROJECT_BINARY_DIR}/changelog DESTINATION ${CMAKE_INSTALL_DOCDIR})
   endif()
   install(FILES README.md doc/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  # The .tar.gz also carries LICENSE beside the copyright file. The Debian package does not: there
+  # the copyright file is the one place for the licence (else lintian: extra-license-file).
+  configure_file(LICENSE ${PROJECT_BINARY_DIR}/licence/LICENSE COPYONLY)
+  file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/CPackPerGenerator.cmake CONTENT [[
+if(CPACK_GENERATOR STREQUAL "TGZ")
+  set(CPACK_INSTALLED_DIRECTORIES "@PROJECT_BINARY_DIR@/licence;@CMAKE_INSTALL_DOCDIR@")
+endif()
+]] @ONLY)
+  set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/CPackPerGenerator.cmake)
   set(CPACK_GENERATOR DEB TGZ)
 endif()
 
