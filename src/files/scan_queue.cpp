@@ -14,8 +14,10 @@ constexpr std::size_t kFilesPerJob = 16;
 // Output a thread may hold for files whose turn has not come; beyond it the thread waits.
 constexpr std::size_t kHeldPerThread = std::size_t{4} << 20;
 
-// How far the walk may run ahead of the output, in steps.
-constexpr std::uint64_t kMostStepsAhead = 4096;
+// How far the walk may run ahead of the output, in steps, and in jobs not yet taken: far
+// enough that a thread finds its next job waiting, without a wait of its own.
+constexpr std::uint64_t kMostStepsAhead = 8192;
+constexpr std::size_t kMostJobsWaiting = 256;
 
 // The files of `files` that are to be opened, in order.
 std::vector<std::string> pathsToOpen(const std::vector<FileToScan>& files) {
@@ -83,7 +85,7 @@ void ScanQueue::addFiles(std::vector<FileToScan> files) {
     job.firstStep = nextStep_;
     nextStep_ += job.files.size();
     jobs_.push_back(std::move(job));
-    changed_.notify_all();
+    jobsReady_.notify_one();
   }
 }
 
@@ -92,7 +94,7 @@ bool ScanQueue::finish() {
     {
       std::lock_guard<std::mutex> lock(turn_.mutex());
       closed_ = true;
-      changed_.notify_all();
+      jobsReady_.notify_all();
     }
     for (const std::unique_ptr<Worker>& worker : workers_) worker->thread.join();
     workers_.clear();
@@ -100,10 +102,14 @@ bool ScanQueue::finish() {
   return found_;
 }
 
+bool ScanQueue::hasRoom() const {
+  return jobs_.size() < kMostJobsWaiting && nextStep_ - turn_.due() < kMostStepsAhead;
+}
+
 void ScanQueue::waitForRoom(std::unique_lock<std::mutex>& lock) {
-  changed_.wait(lock, [&] {
-    return jobs_.size() < 2 * workers_.size() && nextStep_ - turn_.due() < kMostStepsAhead;
-  });
+  walkWaits_ = true;
+  roomReady_.wait(lock, [&] { return hasRoom(); });
+  walkWaits_ = false;
 }
 
 void ScanQueue::work(Worker& worker) {
@@ -113,11 +119,11 @@ void ScanQueue::work(Worker& worker) {
       Job job;
       {
         std::unique_lock<std::mutex> lock(turn_.mutex());
-        changed_.wait(lock, [&] { return !jobs_.empty() || closed_; });
+        jobsReady_.wait(lock, [&] { return !jobs_.empty() || closed_; });
         if (jobs_.empty()) break;
         job = std::move(jobs_.front());
         jobs_.pop_front();
-        changed_.notify_all();
+        if (walkWaits_ && hasRoom()) roomReady_.notify_one();
       }
       expectFiles(pathsToOpen(job.files));
       for (std::size_t i = 0; i < job.files.size(); ++i) {
@@ -133,18 +139,27 @@ void ScanQueue::work(Worker& worker) {
 }
 
 void ScanQueue::complete(FileOutput&& out) {
-  std::lock_guard<std::mutex> lock(turn_.mutex());
+  std::unique_lock<std::mutex> lock(turn_.mutex());
   if (!turn_.isDue(out.step())) {
     parked_.emplace(out.step(), std::move(out));
     return;
   }
-  // Its turn: what it holds is written, then every step after it that is already done.
+  // Its turn: what it holds is written, then every step after it that is already done. The
+  // turn is passed on only after them, so no other thread writes meanwhile, and the lock is
+  // not held while writing.
+  lock.unlock();
   out.writeHeld();
-  std::uint64_t next = out.step() + 1;
-  for (auto at = parked_.begin(); at != parked_.end() && at->first == next; ++next) {
-    at->second.writeHeld();
-    at = parked_.erase(at);
+  for (std::uint64_t next = out.step() + 1;; ++next) {
+    lock.lock();
+    auto at = parked_.begin();
+    if (at == parked_.end() || at->first != next) {
+      turn_.passTo(next);
+      if (walkWaits_ && hasRoom()) roomReady_.notify_one();
+      return;
+    }
+    FileOutput done = std::move(at->second);
+    parked_.erase(at);
+    lock.unlock();
+    done.writeHeld();
   }
-  turn_.passTo(next);
-  changed_.notify_all();
 }

@@ -45,13 +45,17 @@ class ScanQueue {
   void work(Worker& worker);
   void complete(FileOutput&& out);
   void waitForRoom(std::unique_lock<std::mutex>& lock);
+  bool hasRoom() const;
 
   const ScanConfig& config_;
   OutputStreams& streams_;
   OutputTurn turn_;
   // Guarded by the turn's mutex: the jobs not yet taken, the output of steps done before
-  // their turn, the steps handed out so far, and the end of the walk.
-  std::condition_variable changed_;
+  // their turn, the steps handed out so far, and the end of the walk; a thread waits for a
+  // job on `jobsReady_`, the walk for room on `roomReady_` (while `walkWaits_`).
+  std::condition_variable jobsReady_;
+  std::condition_variable roomReady_;
+  bool walkWaits_ = false;
   std::deque<Job> jobs_;
   std::map<std::uint64_t, FileOutput> parked_;
   std::uint64_t nextStep_ = 0;
