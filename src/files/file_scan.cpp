@@ -111,6 +111,8 @@ void FileScan::scanForFirstTerm() {
       continue;
     }
     TextOffset at = from + static_cast<TextOffset>(found);
+    // The lines before the occurrence are passed over (only counted), not divided.
+    lines_.skipTo(at);
     std::size_t index = lines_.elementHolding(at);
     std::string_view line = lines_[index];
     TextOffset lineStart = lines_.offsetOf(line.data());

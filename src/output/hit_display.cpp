@@ -1,5 +1,8 @@
 #include "output/hit_display.h"
 
+#include <algorithm>
+#include <charconv>
+
 namespace {
 
 bool isTrimmed(char c) {
@@ -14,6 +17,14 @@ std::string_view trimmedText(std::string_view text) {
   return text.substr(start, end - start);
 }
 
+// Appends the decimal digits of `number`.
+void appendNumber(long long number, std::string& out) {
+  char digits[24];
+  auto [end, error] = std::to_chars(digits, digits + sizeof digits, number);
+  (void)error;  // 24 characters hold any long long
+  out.append(digits, end);
+}
+
 }  // namespace
 
 void formatHeader(std::string_view path, std::string& out) {
@@ -26,7 +37,7 @@ void formatDump(const DisplayOptions& options, long long lineNumber, std::string
                 std::string& out) {
   out += "  ";
   if (options.lineNumbers) {
-    out += std::to_string(lineNumber);
+    appendNumber(lineNumber, out);
     out += ':';
   }
   out += text;
@@ -35,35 +46,38 @@ void formatDump(const DisplayOptions& options, long long lineNumber, std::string
 void formatCute(const DisplayOptions& options, long long lineNumber, std::string_view text,
                 std::string& out) {
   text = trimmedText(text);
+  // A window's line ends show as '|'; cut at the margin, it ends at its first line end.
+  std::string bars;
+  if (options.showAll && text.find('\n') != std::string_view::npos) {
+    if (options.truncate) {
+      text = text.substr(0, text.find('\n'));
+    } else {
+      bars.assign(text);
+      std::replace(bars.begin(), bars.end(), '\n', '|');
+      text = bars;
+    }
+  }
   std::size_t prefixStart = out.size();
   out += ' ';
   if (options.lineNumbers) {
-    out += std::to_string(lineNumber);
+    appendNumber(lineNumber, out);
     out += ':';
   }
-  long long column = static_cast<long long>(out.size() - prefixStart);
+  // The first output line takes the text up to the margin's column, every continuation line
+  // two blanks and as much again (at least one character).
   const long long margin = options.rightMargin;
-  for (char c : text) {
-    if (options.showAll && c == '\n') {
-      if (options.truncate) {
-        out += '\n';
-        return;
-      }
-      c = '|';
-    }
-    if (column > margin) {
-      out += '\n';
-      if (options.truncate) return;
-      column = 0;
-    }
-    if (column == 0) {
-      out += "  ";
-      column = 2;
-    }
-    out += c;
-    ++column;
+  const long long column = static_cast<long long>(out.size() - prefixStart);
+  std::size_t take = column <= margin ? static_cast<std::size_t>(margin + 1 - column) : 0;
+  const std::size_t perLine = margin > 2 ? static_cast<std::size_t>(margin - 1) : 1;
+  for (;;) {
+    take = std::min(take, text.size());
+    out.append(text.data(), take);
+    text.remove_prefix(take);
+    out += '\n';
+    if (text.empty() || options.truncate) return;
+    out += "  ";
+    take = perLine;
   }
-  out += '\n';
 }
 
 void formatHit(const DisplayOptions& options, long long lineNumber, std::string_view line,
