@@ -60,6 +60,8 @@ ScanConfig scanConfig() {
   config.verboseAll = Settings.verboseAll;
   config.sanityIndicator = Settings.sanityIndicator;
   config.lineWindow = Settings.lineWindow;
+  // Nobody watches hits arrive but on a terminal: elsewhere they go in large blocks.
+  config.holdHits = !isTerminal(stdout);
   config.charWindow = Settings.charWindow;
   // Under -w the character window reaches one byte further, so that the byte just beyond the
   // user's reach decides whether a word ends there.

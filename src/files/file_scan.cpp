@@ -15,6 +15,9 @@ namespace {
 // Bytes of a block looked through at a time.
 constexpr std::size_t kLookThroughPiece = std::size_t{1} << 15;
 
+// Bytes of hits written at a time, where they are held.
+constexpr std::size_t kHitBlock = std::size_t{1} << 16;
+
 }  // namespace
 
 const std::string& FileScan::fullPath() {
@@ -26,18 +29,24 @@ const std::string& FileScan::fullPath() {
 }
 
 void FileScan::report(const char* format) {
+  writeHits();
   out_->message(formatMessage(format, fullPath().c_str()));
 }
 
-void FileScan::showHit(std::size_t index, std::string_view window) {
+void FileScan::writeHits() {
+  if (hitText_.empty()) return;
+  out_->hits(hitText_);
   hitText_.clear();
+}
+
+void FileScan::showHit(std::size_t index, std::string_view window) {
   if (!headerShown_) {
     headerShown_ = true;
     formatHeader(fullPath(), hitText_);
   }
   long long number = static_cast<long long>(lines_.lineNumberOf(index));
   formatHit(config_.display, number, lines_[index], window, hitText_);
-  out_->hits(hitText_);
+  if (!config_.holdHits || hitText_.size() >= kHitBlock) writeHits();
 }
 
 // Evaluates element `index` as a candidate centred at `centre`, showing it when it is a hit.
@@ -222,6 +231,7 @@ bool FileScan::scan(const FileToScan& file, FileOutput& out) {
     lines_.release();
     if (config_.verboseErrors) report("skern:skern():out of memory \"%s\"\n");
   }
+  writeHits();
   closeFile(opened);
   return headerShown_;
 }

@@ -19,6 +19,7 @@ struct ScanConfig {
   bool sanityIndicator = true;    ///< Count opened files for the progress indicator.
   int charWindow = 0;             ///< Bytes around the first term for further terms.
   int lineWindow = 0;             ///< Elements around a candidate for further terms.
+  bool holdHits = false;          ///< Write hits in large blocks, not each as it is found.
 };
 
 /// A file as the walk hands it over.
@@ -50,6 +51,7 @@ class FileScan {
   bool lookThrough(TextOffset& from);
   bool tryCandidate(std::size_t index, long long centre);
   void showHit(std::size_t index, std::string_view window);
+  void writeHits();
 
   const ScanConfig& config_;
   LineList lines_;
@@ -59,5 +61,5 @@ class FileScan {
   bool headerShown_ = false;
   FileOutput* out_ = nullptr;
   std::string joined_;   // a window that is not one stretch of the text
-  std::string hitText_;  // the hit being formatted, reused
+  std::string hitText_;  // hits formatted and not yet written
 };

@@ -45,6 +45,29 @@ struct SpecialBytes {
   std::size_t end, carriageReturn, nul;
 };
 
+#if defined(__x86_64__) || defined(__i386__)
+bool hasAvx2();
+
+// Moves `at` over the blocks of 64 bytes from `at` on that hold no NUL, carriage return or
+// 0x1A, as far as they go before `size`.
+__attribute__((target("avx2"))) void passPlainBlocks(const char* bytes, std::size_t size,
+                                                     std::size_t& at) {
+  const __m256i eof = _mm256_set1_epi8(0x1A);
+  const __m256i cr = _mm256_set1_epi8('\r');
+  const __m256i zero = _mm256_setzero_si256();
+  for (; at + 64 <= size; at += 64) {
+    __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + at));
+    __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + at + 32));
+    __m256i any = _mm256_or_si256(
+        _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(low, eof), _mm256_cmpeq_epi8(low, cr)),
+                        _mm256_cmpeq_epi8(low, zero)),
+        _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(high, eof), _mm256_cmpeq_epi8(high, cr)),
+                        _mm256_cmpeq_epi8(high, zero)));
+    if (!_mm256_testz_si256(any, any)) return;
+  }
+}
+#endif
+
 SpecialBytes findSpecialBytes(const char* bytes, std::size_t size) {
   SpecialBytes found{size, size, size};
   std::size_t at = 0;
@@ -54,6 +77,10 @@ SpecialBytes findSpecialBytes(const char* bytes, std::size_t size) {
     if (c == '\r' && found.carriageReturn == size) found.carriageReturn = i;
     if (c == '\0' && found.nul == size) found.nul = i;
   };
+#if defined(__x86_64__) || defined(__i386__)
+  // Most text holds none of them: it is passed over 64 bytes at a time.
+  if (hasAvx2()) passPlainBlocks(bytes, size, at);
+#endif
 #if defined(__SSE2__)
   const __m128i eof = _mm_set1_epi8(0x1A);
   const __m128i cr = _mm_set1_epi8('\r');
