@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 
 // Text beyond this many bytes is let go of, where nothing still needs it, before more is
 // read; the buffer stays small enough for the processor's cache.
@@ -62,8 +61,7 @@ void LineList::applySkip() {
   }
   reachHeld_ = static_cast<std::size_t>(to - from);
   if (from <= cursor_.at) return;
-  std::size_t passed = skipElements(cursor_, from, counting_);
-  uncounted_ = uncounted_ || !counting_;
+  std::size_t passed = skipElements(cursor_, from, numbered_);
   elements_.dropBefore(elements_.size() + passed);
   scanFloor_ = elements_.size();
 }
@@ -107,35 +105,12 @@ void LineList::startText(OpenFile* from) {
   textBase_ = 0;
   rawFrom_ = 0;
   scanFloor_ = 0;
-  counting_ = false;
-  uncounted_ = false;
-  numberShift_ = 0;
   pendingSkip_ = 0;
   reachHeld_ = 0;
   file_ = from;
   ended_ = from == nullptr;
   reserveBytes(text_, 1);
   cursor_ = startElements(std::string_view(base(), 0), ended_);
-}
-
-// The number of elements in the file's text before `end`, a chunk boundary, counted by
-// reading the file again from its start.
-std::uint64_t LineList::countFromStart(TextOffset end) {
-  ElementCount count;
-  std::unique_ptr<char[]> block(new char[blockSize_]);
-  TextOffset counted = 0;
-  long long at = 0;
-  while (counted < end) {
-    long long got = readBytesAt(*file_, at, block.get(), blockSize_);
-    if (got <= 0) break;
-    at += got;
-    TextBlock made = applyTextMode(block.get(), static_cast<std::size_t>(got));
-    std::size_t taken = static_cast<std::size_t>(std::min<TextOffset>(made.size, end - counted));
-    countElements(count, std::string_view(block.get(), taken));
-    counted += taken;
-    if (made.ended) break;
-  }
-  return count.total();
 }
 
 void LineList::setReadBlockSize(std::size_t bytes) {
@@ -201,18 +176,6 @@ std::size_t LineList::elementHolding(TextOffset at) {
 
 void LineList::skipTo(TextOffset at) {
   pendingSkip_ = std::max(pendingSkip_, at);
-}
-
-std::uint64_t LineList::lineNumberOf(std::size_t index) {
-  if (numbered_ && !counting_) {
-    // The first number shown: the elements passed over so far are counted now, and those
-    // passed over from now on as they go by.
-    counting_ = true;
-    if (uncounted_ && file_ != nullptr) {
-      numberShift_ = countFromStart(offsetOf(elements_[index].data())) - index;
-    }
-  }
-  return index + numberShift_ + 1;
 }
 
 TextOffset LineList::offsetOf(const char* at) const {

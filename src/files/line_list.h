@@ -32,8 +32,9 @@ class LineList {
   /// Sets how many bytes are read from a file at a time (tests make it tiny).
   void setReadBlockSize(std::size_t bytes);
 
-  /// Whether line numbers are shown, so that `lineNumberOf` must be exact; elements passed
-  /// over by `skipTo` are then counted, but not before the file's first number is asked for.
+  /// Whether line numbers are shown, so that `lineNumberOf` must be exact: elements passed
+  /// over by `skipTo` are then counted as they go by (at memory speed; reading the file again
+  /// for a late first hit costs more).
   void setNumbering(bool exact) { numbered_ = exact; }
 
   /// How far a window reaches from a candidate: `lines` elements, or `bytes` bytes of the
@@ -63,7 +64,7 @@ class LineList {
   void skipTo(TextOffset at);
 
   /// The line number of element `index`, counted from 1 (exact where numbering is on).
-  std::uint64_t lineNumberOf(std::size_t index);
+  std::uint64_t lineNumberOf(std::size_t index) const { return index + 1; }
 
   /// Where `at`, a byte of the text held, stands in the file's text.
   TextOffset offsetOf(const char* at) const;
@@ -95,7 +96,6 @@ class LineList {
   void makeRoom(std::size_t wanted);
   bool readMoreText();
   void startText(OpenFile* from);
-  std::uint64_t countFromStart(TextOffset end);
 
   ElementList elements_;
   // The text held: the bytes of the file's text from `textBase_` on, then (between
@@ -110,14 +110,8 @@ class LineList {
   // The file has no more bytes to give (it ended, failed, or its text ended at a 0x1A).
   bool ended_ = true;
   std::size_t blockSize_ = std::size_t{1} << 18;
-  // Line numbers: `numbered_` when they are shown. Elements passed over by a skip are counted
-  // (`counting_`) only once the file's first number has been asked for; until then they are
-  // only noted (`uncounted_`), and that first number counts them by reading the file again
-  // from its start. `numberShift_` is what an element's number is beyond its place here.
+  // Line numbers are shown: the elements passed over by a skip are counted as they go by.
   bool numbered_ = true;
-  bool counting_ = false;
-  bool uncounted_ = false;
-  std::uint64_t numberShift_ = 0;
   // How far a window reaches (see `setWindowReach`), and the first element that may still be
   // a candidate.
   std::size_t reachLines_ = 0;

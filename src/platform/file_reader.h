@@ -52,10 +52,6 @@ bool openForReading(const std::string& path, OpenFile& file);
 /// Fewer bytes than asked for do not mean that the file has ended.
 long long readSomeBytes(OpenFile& file, char* into, std::size_t most);
 
-/// Reads at most `most` bytes of `file` from byte `offset` on into `into`, leaving where the
-/// file stands unchanged: the count read, 0 at the end, -1 on error.
-long long readBytesAt(OpenFile& file, long long offset, char* into, std::size_t most);
-
 /// Goes back to the start of `file`; false when that fails.
 bool rewindFile(OpenFile& file);
 

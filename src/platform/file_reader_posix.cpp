@@ -285,13 +285,6 @@ long long readSomeBytes(OpenFile& file, char* into, std::size_t most) {
   }
 }
 
-long long readBytesAt(OpenFile& file, long long offset, char* into, std::size_t most) {
-  for (;;) {
-    ssize_t got = pread(static_cast<int>(file.handle), into, most, static_cast<off_t>(offset));
-    if (got >= 0 || errno != EINTR) return got;
-  }
-}
-
 bool rewindFile(OpenFile& file) {
   return lseek(static_cast<int>(file.handle), 0, SEEK_SET) == 0;
 }

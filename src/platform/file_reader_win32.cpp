@@ -46,23 +46,6 @@ long long readSomeBytes(OpenFile& file, char* into, std::size_t most) {
   return static_cast<long long>(got);
 }
 
-long long readBytesAt(OpenFile& file, long long offset, char* into, std::size_t most) {
-  // A read at an offset moves a synchronous handle's position: it is put back afterwards.
-  LARGE_INTEGER zero = {};
-  LARGE_INTEGER position;
-  if (!SetFilePointerEx(handleOf(file), zero, &position, FILE_CURRENT)) return -1;
-  OVERLAPPED at = {};
-  at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFF);
-  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-  DWORD ask = most > (1u << 30) ? (1u << 30) : static_cast<DWORD>(most);
-  DWORD got = 0;
-  bool read = ReadFile(handleOf(file), into, ask, &got, &at) != 0;
-  bool atEnd = !read && GetLastError() == ERROR_HANDLE_EOF;
-  SetFilePointerEx(handleOf(file), position, nullptr, FILE_BEGIN);
-  if (atEnd) return 0;
-  return read ? static_cast<long long>(got) : -1;
-}
-
 bool rewindFile(OpenFile& file) {
   LARGE_INTEGER start = {};
   return SetFilePointerEx(handleOf(file), start, nullptr, FILE_BEGIN) != 0;
