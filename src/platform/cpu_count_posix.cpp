@@ -27,9 +27,10 @@ int quotaCpus(double quota, double period) {
   return static_cast<int>(std::ceil(quota / period));
 }
 
-// The CPU quota of the process's control group, in CPUs; 0 where none is set.
-int cgroupCpus() {
-  std::ifstream groups("/proc/self/cgroup");
+}  // namespace
+
+int cgroupCpuQuota(const std::string& groupsFile, const std::string& root) {
+  std::ifstream groups(groupsFile);
   std::string line;
   while (std::getline(groups, line)) {
     // "0::/path" names the unified hierarchy; "N:cpu,cpuacct:/path" the older one.
@@ -39,17 +40,23 @@ int cgroupCpus() {
     std::string controllers = line.substr(first + 1, second - first - 1);
     std::string path = line.substr(second + 1);
     if (controllers.empty()) {
+      // A group may run on no more than any group above it allows.
+      int least = 0;
       for (std::string at = path;; at = at.substr(0, at.rfind('/'))) {
-        std::ifstream max("/sys/fs/cgroup" + at + "/cpu.max");
+        std::ifstream max(root + at + "/cpu.max");
         std::string quota;
         double period = 0;
-        if (max >> quota >> period && quota != "max") return quotaCpus(std::stod(quota), period);
+        if (max >> quota >> period && quota != "max") {
+          int cpus = quotaCpus(std::stod(quota), period);
+          if (cpus > 0 && (least == 0 || cpus < least)) least = cpus;
+        }
         if (at.empty() || at == "/") break;
       }
+      return least;
     } else if (("," + controllers + ",").find(",cpu,") != std::string::npos) {
-      for (std::string root : {"/sys/fs/cgroup/cpu,cpuacct", "/sys/fs/cgroup/cpu"}) {
-        std::ifstream quota(root + path + "/cpu.cfs_quota_us");
-        std::ifstream period(root + path + "/cpu.cfs_period_us");
+      for (std::string mount : {"/cpu,cpuacct", "/cpu"}) {
+        std::ifstream quota(root + mount + path + "/cpu.cfs_quota_us");
+        std::ifstream period(root + mount + path + "/cpu.cfs_period_us");
         double q = 0;
         double p = 0;
         if (quota >> q && period >> p) return quotaCpus(q, p);
@@ -59,12 +66,10 @@ int cgroupCpus() {
   return 0;
 }
 
-}  // namespace
-
 int usableCpuCount() {
   int cpus = affinityCpus();
   try {
-    int quota = cgroupCpus();
+    int quota = cgroupCpuQuota("/proc/self/cgroup", "/sys/fs/cgroup");
     if (quota > 0 && quota < cpus) cpus = quota;
   } catch (...) {
     // A quota that cannot be read limits nothing.

@@ -3,6 +3,10 @@
 
 #include "platform/cpu_count.h"
 
+int cgroupCpuQuota(const std::string&, const std::string&) {
+  return 0;  // Windows has no control groups
+}
+
 int usableCpuCount() {
   DWORD_PTR process = 0;
   DWORD_PTR system = 0;
