@@ -32,12 +32,16 @@ int fixedThreads = 0;  // 0: one per usable CPU
 // stack, text and element list of a thread leave the rest to the windows of the files.
 constexpr std::size_t kAddressSpacePerThread = std::size_t{256} << 20;
 
-// The threads the search uses: one per CPU the process may run on, as far as the files each
-// holds open fit within the process's limit, and the memory each takes within the address
-// space the process may have.
+// The most threads a search uses: each holds buffers of its own (about 3 MiB at most), and
+// beyond this many a search is bound by the system's own work on the files.
+constexpr int kMostThreads = 16;
+
+// The threads the search uses: one per CPU the process may run on, at most 16, as far as the
+// files each holds open fit within the process's limit, and the memory each takes within the
+// address space the process may have.
 int searchThreads() {
   int threads = fixedThreads > 0 ? fixedThreads : usableCpuCount();
-  threads = std::min(threads, mostReadingThreads());
+  threads = std::min({threads, mostReadingThreads(), kMostThreads});
   if (std::size_t limit = addressSpaceLimit(); limit > 0) {
     std::size_t room = std::max<std::size_t>(limit / kAddressSpacePerThread, 1);
     threads = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(threads), room));

@@ -11,8 +11,10 @@ namespace {
 // Files handed to a thread at a time: the reader opens them together.
 constexpr std::size_t kFilesPerJob = 16;
 
-// Output a thread may hold for files whose turn has not come; beyond it the thread waits.
-constexpr std::size_t kHeldPerThread = std::size_t{4} << 20;
+// Output the threads may hold in all for files whose turn has not come, and the most one
+// thread may hold; beyond its share a thread waits for its file's turn.
+constexpr std::size_t kHeldInAll = std::size_t{8} << 20;
+constexpr std::size_t kMostHeldByOne = std::size_t{4} << 20;
 
 // How far the walk may run ahead of the output, in steps, and in jobs not yet taken: far
 // enough that a thread finds its next job waiting, without a wait of its own.
@@ -44,6 +46,7 @@ ScanQueue::ScanQueue(const ScanConfig& config, OutputStreams& streams, int threa
     }
   }
   if (workers_.empty()) callerScan_ = std::make_unique<FileScan>(config_);
+  heldByOne_ = std::min(kMostHeldByOne, kHeldInAll / (workers_.size() + 1));
 }
 
 ScanQueue::~ScanQueue() {
@@ -61,7 +64,7 @@ void ScanQueue::addMessage(std::string_view text) {
     waitForRoom(lock);
     step = nextStep_++;
   }
-  FileOutput out(streams_, turn_, step, walkHeld_, kHeldPerThread);
+  FileOutput out(streams_, turn_, step, walkHeld_, heldByOne_);
   out.message(text);
   complete(std::move(out));
 }
@@ -127,7 +130,7 @@ void ScanQueue::work(Worker& worker) {
       }
       expectFiles(pathsToOpen(job.files));
       for (std::size_t i = 0; i < job.files.size(); ++i) {
-        FileOutput out(streams_, turn_, job.firstStep + i, worker.held, kHeldPerThread);
+        FileOutput out(streams_, turn_, job.firstStep + i, worker.held, heldByOne_);
         if (scan.scan(job.files[i], out)) found_ = true;
         complete(std::move(out));
       }

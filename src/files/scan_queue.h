@@ -62,6 +62,7 @@ class ScanQueue {
   bool closed_ = false;
   std::atomic<bool> found_{false};
   std::atomic<std::size_t> walkHeld_{0};
+  std::size_t heldByOne_ = 0;  // output one thread may hold for later steps
   std::vector<std::unique_ptr<Worker>> workers_;
   std::unique_ptr<FileScan> callerScan_;  // the scan of the caller's thread, without workers
 };

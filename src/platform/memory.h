@@ -4,7 +4,7 @@
 #include <cstddef>
 
 /// A block of at least `bytes` bytes, left uninitialised; pages are taken from the system only
-/// when first touched, in large pages where the host offers them. Never null.
+/// when first touched, a large block's in large pages where the host offers them. Never null.
 void* reserveMemory(std::size_t bytes);
 
 /// The most address space the process may take, in bytes; 0 when the host sets no limit.

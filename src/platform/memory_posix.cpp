@@ -5,12 +5,21 @@
 
 #include "platform/memory.h"
 
+namespace {
+
+// Blocks from this size on are held in large pages where the host offers them.
+constexpr std::size_t kLargePagesFrom = std::size_t{64} << 20;
+
+}  // namespace
+
 void* reserveMemory(std::size_t bytes) {
   void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (block == MAP_FAILED) throw std::bad_alloc();
 #if defined(MADV_HUGEPAGE)
-  // Large pages spare the page faults of touching a big text 4 KiB at a time.
-  madvise(block, bytes, MADV_HUGEPAGE);
+  // Large pages spare the page faults of touching a big text 4 KiB at a time; the buffers
+  // every thread has from the start stay in small pages, so that what they hold is what
+  // they take.
+  if (bytes >= kLargePagesFrom) madvise(block, bytes, MADV_HUGEPAGE);
 #endif
   return block;
 }
