@@ -1,9 +1,9 @@
+#include <fcntl.h>
 #include <sched.h>
 #include <unistd.h>
 
 #include <cmath>
-#include <fstream>
-#include <sstream>
+#include <cstdlib>
 #include <string>
 
 #include "platform/cpu_count.h"
@@ -27,39 +27,64 @@ int quotaCpus(double quota, double period) {
   return static_cast<int>(std::ceil(quota / period));
 }
 
+// The first bytes of the file at `path` (its first 4 KiB); "" when it cannot be read.
+std::string readSmallFile(const std::string& path) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return "";
+  char bytes[4096];
+  ssize_t got = read(fd, bytes, sizeof bytes);
+  close(fd);
+  return got > 0 ? std::string(bytes, static_cast<std::size_t>(got)) : "";
+}
+
+// The two numbers at the start of `text`, as in "150000 100000"; false when there are not two.
+bool twoNumbers(const std::string& text, double& first, double& second) {
+  const char* at = text.c_str();
+  char* end = nullptr;
+  first = std::strtod(at, &end);
+  if (end == at) return false;
+  at = end;
+  second = std::strtod(at, &end);
+  return end != at;
+}
+
 }  // namespace
 
 int cgroupCpuQuota(const std::string& groupsFile, const std::string& root) {
-  std::ifstream groups(groupsFile);
-  std::string line;
-  while (std::getline(groups, line)) {
+  std::string groups = readSmallFile(groupsFile);
+  for (std::size_t start = 0; start < groups.size();) {
+    std::size_t end = groups.find('\n', start);
+    if (end == std::string::npos) end = groups.size();
+    std::string line = groups.substr(start, end - start);
+    start = end + 1;
     // "0::/path" names the unified hierarchy; "N:cpu,cpuacct:/path" the older one.
     std::size_t first = line.find(':');
-    std::size_t second = line.find(':', first + 1);
-    if (first == std::string::npos || second == std::string::npos) continue;
+    std::size_t second = first == std::string::npos ? first : line.find(':', first + 1);
+    if (second == std::string::npos) continue;
     std::string controllers = line.substr(first + 1, second - first - 1);
     std::string path = line.substr(second + 1);
+    double quota = 0;
+    double period = 0;
     if (controllers.empty()) {
-      // A group may run on no more than any group above it allows.
+      // A group may run on no more than any group above it allows ("max": no limit).
       int least = 0;
       for (std::string at = path;; at = at.substr(0, at.rfind('/'))) {
-        std::ifstream max(root + at + "/cpu.max");
-        std::string quota;
-        double period = 0;
-        if (max >> quota >> period && quota != "max") {
-          int cpus = quotaCpus(std::stod(quota), period);
+        if (twoNumbers(readSmallFile(root + at + "/cpu.max"), quota, period)) {
+          int cpus = quotaCpus(quota, period);
           if (cpus > 0 && (least == 0 || cpus < least)) least = cpus;
         }
         if (at.empty() || at == "/") break;
       }
       return least;
-    } else if (("," + controllers + ",").find(",cpu,") != std::string::npos) {
+    }
+    if (("," + controllers + ",").find(",cpu,") != std::string::npos) {
       for (std::string mount : {"/cpu,cpuacct", "/cpu"}) {
-        std::ifstream quota(root + mount + path + "/cpu.cfs_quota_us");
-        std::ifstream period(root + mount + path + "/cpu.cfs_period_us");
-        double q = 0;
-        double p = 0;
-        if (quota >> q && period >> p) return quotaCpus(q, p);
+        std::string group = root + mount + path;
+        std::string quotaText = readSmallFile(group + "/cpu.cfs_quota_us");
+        std::string periodText = readSmallFile(group + "/cpu.cfs_period_us");
+        if (twoNumbers(quotaText + " " + periodText, quota, period)) {
+          return quotaCpus(quota, period);
+        }
       }
     }
   }
@@ -68,11 +93,7 @@ int cgroupCpuQuota(const std::string& groupsFile, const std::string& root) {
 
 int usableCpuCount() {
   int cpus = affinityCpus();
-  try {
-    int quota = cgroupCpuQuota("/proc/self/cgroup", "/sys/fs/cgroup");
-    if (quota > 0 && quota < cpus) cpus = quota;
-  } catch (...) {
-    // A quota that cannot be read limits nothing.
-  }
+  int quota = cgroupCpuQuota("/proc/self/cgroup", "/sys/fs/cgroup");
+  if (quota > 0 && quota < cpus) cpus = quota;
   return cpus > 0 ? cpus : 1;
 }
