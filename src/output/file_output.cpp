@@ -23,27 +23,15 @@ FileOutput::FileOutput(OutputStreams& streams, OutputTurn& turn, std::uint64_t s
       direct_(false) {}
 
 void FileOutput::hits(std::string_view text) {
-  if (direct()) {
-    writeOutput(text);
-  } else {
-    hold(Kind::kHits, text);
-  }
+  add(Kind::kHits, text);
 }
 
 void FileOutput::message(std::string_view text) {
-  if (direct()) {
-    write(Kind::kMessage, text);
-  } else {
-    hold(Kind::kMessage, text);
-  }
+  add(Kind::kMessage, text);
 }
 
 void FileOutput::progressStep() {
-  if (direct()) {
-    write(Kind::kProgress, {});
-  } else {
-    hold(Kind::kProgress, {});
-  }
+  add(Kind::kProgress, {});
 }
 
 void FileOutput::writeHeld() {
@@ -53,6 +41,15 @@ void FileOutput::writeHeld() {
   if (threadHeld_ != nullptr) threadHeld_->fetch_sub(heldBytes_, std::memory_order_relaxed);
   heldBytes_ = 0;
   direct_ = true;
+}
+
+// Writes the event when the step's turn has come, else holds it.
+void FileOutput::add(Kind kind, std::string_view text) {
+  if (direct()) {
+    write(kind, text);
+  } else {
+    hold(kind, text);
+  }
 }
 
 bool FileOutput::direct() {
@@ -68,11 +65,9 @@ void FileOutput::hold(Kind kind, std::string_view text) {
   } else {
     held_.push_back(Event{kind, std::string(text)});
   }
-  heldBytes_ += text.size() + sizeof(Event);
-  std::size_t total =
-      threadHeld_->fetch_add(text.size() + sizeof(Event), std::memory_order_relaxed) + text.size() +
-      sizeof(Event);
-  if (total > cap_) {
+  const std::size_t added = text.size() + sizeof(Event);
+  heldBytes_ += added;
+  if (threadHeld_->fetch_add(added, std::memory_order_relaxed) + added > cap_) {
     // The thread holds enough: it goes on once the earlier steps are written.
     turn_->waitFor(step_);
     writeHeld();

@@ -69,6 +69,7 @@ class FileOutput {
     std::string text;
   };
 
+  void add(Kind kind, std::string_view text);
   bool direct();
   void hold(Kind kind, std::string_view text);
   void write(Kind kind, std::string_view text);
