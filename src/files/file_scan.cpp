@@ -20,6 +20,18 @@ constexpr std::size_t kHitBlock = std::size_t{1} << 16;
 
 }  // namespace
 
+FileScan::FileScan(const ScanConfig& config) : config_(config) {
+  lines_.setNumbering(config.display.lineNumbers);
+  // Only groups are looked for in a window.
+  if (!config.expression.groups.empty()) {
+    if (config.charWindow > 0) {
+      lines_.setWindowReach(0, static_cast<std::size_t>(config.charWindow));
+    } else if (config.lineWindow > 0) {
+      lines_.setWindowReach(static_cast<std::size_t>(config.lineWindow), 0);
+    }
+  }
+}
+
 const std::string& FileScan::fullPath() {
   if (!pathFormed_) {
     pathFormed_ = true;
@@ -174,15 +186,6 @@ void FileScan::scanLines() {
 // Scans the file opened as `file`, whose binary test is due when `binaryTest`.
 void FileScan::scanFile(OpenFile& file, bool binaryTest) {
   const PreparedExpression& expression = config_.expression;
-  lines_.setNumbering(config_.display.lineNumbers);
-  lines_.setWindowReach(0, 0);
-  if (!expression.groups.empty()) {
-    if (config_.charWindow > 0) {
-      lines_.setWindowReach(0, static_cast<std::size_t>(config_.charWindow));
-    } else if (config_.lineWindow > 0) {
-      lines_.setWindowReach(static_cast<std::size_t>(config_.lineWindow), 0);
-    }
-  }
   if (!binaryTest && !expression.firstTerm.term.empty()) {
     // Most files do not hold the first term at all; that is told from the raw bytes read
     // with the open, where they lie.

@@ -32,7 +32,7 @@ struct FileToScan {
 class FileScan {
  public:
   /// A scan under `config`, which must outlive it.
-  explicit FileScan(const ScanConfig& config) : config_(config) {}
+  explicit FileScan(const ScanConfig& config);
 
   /// Scans `file` (relative to the current directory unless absolute), writing its messages
   /// and hits to `out`; true when it showed a hit.

@@ -162,7 +162,7 @@ void countLines(const char* scan, const char* end, const char*& lineStart,
                 std::uint64_t& elements) {
   auto lineEnds = [&](const char* feed) {
     std::size_t length = static_cast<std::size_t>(feed - lineStart);
-    elements += 1 + (length >= kMaxElementLength ? length / kMaxElementLength : 0);
+    elements += length / kMaxElementLength + 1;
     lineStart = feed + 1;
   };
 #if defined(__SSE2__)
