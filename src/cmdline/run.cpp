@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <new>
 
@@ -26,7 +27,13 @@ std::string startDirectory;
 
 namespace {
 
-int fixedThreads = 0;  // 0: one per usable CPU
+int fixedThreads = 0;               // 0: one per usable CPU
+std::uint64_t fixedPieceBytes = 0;  // 0: the pieces' usual size
+
+// Bytes of each piece that a big file is cut into, where several threads search: small
+// enough that every thread has pieces to take, large enough that each piece's own reading of
+// its neighbours' lines and the handing over cost nothing beside its search.
+constexpr std::uint64_t kPieceBytes = std::uint64_t{8} << 20;
 
 // Address space that each thread of a search takes, where the process's is limited: the
 // stack, text and element list of a thread leave the rest to the windows of the files.
@@ -64,8 +71,6 @@ ScanConfig scanConfig() {
   config.verboseAll = Settings.verboseAll;
   config.sanityIndicator = Settings.sanityIndicator;
   config.lineWindow = Settings.lineWindow;
-  // Nobody watches hits arrive but on a terminal: elsewhere they go in large blocks.
-  config.holdHits = !isTerminal(stdout);
   config.charWindow = Settings.charWindow;
   // Under -w the character window reaches one byte further, so that the byte just beyond the
   // user's reach decides whether a word ends there.
@@ -81,15 +86,25 @@ void fixSearchThreads(int threads) {
   fixedThreads = threads;
 }
 
+void fixPieceBytes(std::uint64_t bytes) {
+  fixedPieceBytes = bytes;
+}
+
 int runAndFinish() {
   startDirectory = currentDirectory();
-  const ScanConfig config = scanConfig();
+  ScanConfig config = scanConfig();
   const WalkOptions walkOptions{Settings.skipExtensions, Settings.recurse, Settings.verboseAll};
   OutputStreams streams;
   streams.diagnosticStream = Settings.diagnosticStream;
+  streams.display = config.display;
+  // Nobody watches hits arrive but on a terminal: elsewhere they go in large blocks.
+  streams.holdHits = !isTerminal(stdout);
   bool found;
   {
-    ScanQueue queue(config, streams, searchThreads());
+    const int threads = searchThreads();
+    // Big files are cut into pieces only where several threads take them.
+    if (threads >= 2) config.pieceBytes = fixedPieceBytes > 0 ? fixedPieceBytes : kPieceBytes;
+    ScanQueue queue([&config] { return fileScanner(config); }, streams, threads);
     Walk walk(walkOptions, queue);
     for (const std::string& target : TargetList) {
       setCurrentDirectory(startDirectory);

@@ -8,57 +8,56 @@
 #include "files/line_window.h"
 #include "output/diagnostics.h"
 #include "platform/file_reader.h"
-#include "platform/full_path.h"
 
 namespace {
 
 // Bytes of a block looked through at a time.
 constexpr std::size_t kLookThroughPiece = std::size_t{1} << 15;
 
-// Bytes of hits written at a time, where they are held.
-constexpr std::size_t kHitBlock = std::size_t{1} << 16;
+// The most pieces a file is cut into; a bigger file has bigger pieces.
+constexpr std::uint64_t kMostPieces = 4096;
+
+// The widest windows that pieces serve: a wider one has each piece read too much of the text
+// before it again, and the file is scanned whole.
+constexpr int kMostPieceLineWindow = 1024;
+constexpr int kMostPieceCharWindow = 1 << 20;
+
+// Marks `index` as a piece that ended its file's text, so that later pieces may stop.
+void noteEnded(SplitFile& file, std::uint64_t index) {
+  std::uint64_t seen = file.endedAt.load(std::memory_order_relaxed);
+  while (index < seen && !file.endedAt.compare_exchange_weak(seen, index)) {
+  }
+}
 
 }  // namespace
+
+SplitFile::~SplitFile() {
+  closeFile(file);
+}
 
 FileScan::FileScan(const ScanConfig& config) : config_(config) {
   lines_.setNumbering(config.display.lineNumbers);
   // Only groups are looked for in a window.
   if (!config.expression.groups.empty()) {
     if (config.charWindow > 0) {
-      lines_.setWindowReach(0, static_cast<std::size_t>(config.charWindow));
+      reach_.bytes = static_cast<std::size_t>(config.charWindow);
     } else if (config.lineWindow > 0) {
-      lines_.setWindowReach(static_cast<std::size_t>(config.lineWindow), 0);
+      reach_.lines = static_cast<std::size_t>(config.lineWindow);
     }
   }
-}
-
-const std::string& FileScan::fullPath() {
-  if (!pathFormed_) {
-    pathFormed_ = true;
-    if (!::fullPath(path_, fullPath_)) fullPath_ = path_;
-  }
-  return fullPath_;
+  lines_.setWindowReach(reach_.lines, reach_.bytes);
 }
 
 void FileScan::report(const char* format) {
-  writeHits();
-  out_->message(formatMessage(format, fullPath().c_str()));
-}
-
-void FileScan::writeHits() {
-  if (hitText_.empty()) return;
-  out_->hits(hitText_);
-  hitText_.clear();
+  out_->message(formatMessage(format, out_->tally().fullPath().c_str()));
 }
 
 void FileScan::showHit(std::size_t index, std::string_view window) {
-  if (!headerShown_) {
-    headerShown_ = true;
-    formatHeader(fullPath(), hitText_);
-  }
-  long long number = static_cast<long long>(lines_.lineNumberOf(index));
-  formatHit(config_.display, number, lines_[index], window, hitText_);
-  if (!config_.holdHits || hitText_.size() >= kHitBlock) writeHits();
+  out_->hit(index - firstElement_, lines_[index], window);
+}
+
+bool FileScan::stopped() const {
+  return split_ != nullptr && split_->endedAt.load(std::memory_order_relaxed) < piece_;
 }
 
 // Evaluates element `index` as a candidate centred at `centre`, showing it when it is a hit.
@@ -91,6 +90,8 @@ bool FileScan::lookThrough(TextOffset& from) {
   const TermSearcher& searcher = config_.expression.firstTerm;
   const std::size_t overlap = searcher.term.size() - 1;
   for (;;) {
+    // The whole piece has been looked through; what follows it is read only for windows.
+    if (lines_.pastPiece(lines_.heldEnd()) || stopped()) return false;
     std::string_view bytes = lines_.readRawBlock(from);
     if (bytes.empty()) return false;
     // Piece by piece, so that the bytes are still in the processor's nearest cache when the
@@ -116,11 +117,11 @@ bool FileScan::lookThrough(TextOffset& from) {
 
 // With a first term: finds its occurrences in the text as it streams by and looks only at the
 // elements they fall in. The text is divided into elements only around the occurrences.
-void FileScan::scanForFirstTerm() {
+void FileScan::scanForFirstTerm(TextOffset start) {
   const TermSearcher& searcher = config_.expression.firstTerm;
   const bool wholeWords = config_.expression.wholeWords;
   const std::size_t termLength = searcher.term.size();
-  TextOffset from = 0;
+  TextOffset from = start;
   for (;;) {
     long long found = searchTerm(searcher, lines_.heldText(from));
     if (found < 0) {
@@ -132,11 +133,13 @@ void FileScan::scanForFirstTerm() {
       continue;
     }
     TextOffset at = from + static_cast<TextOffset>(found);
+    if (lines_.pastPiece(at)) return;
     // The lines before the occurrence are passed over (only counted), not divided.
     lines_.skipTo(at);
     std::size_t index = lines_.elementHolding(at);
     std::string_view line = lines_[index];
     TextOffset lineStart = lines_.offsetOf(line.data());
+    if (lines_.pastPiece(lineStart)) return;
     lines_.setScanFloor(index);
     // An occurrence that runs past the element's end (or lies after a NUL that cut the
     // element short) does not count for it, and none of it can start earlier. No occurrence
@@ -166,16 +169,16 @@ bool FileScan::looksBinary() {
   return false;
 }
 
-void FileScan::scanLines() {
-  lines_.setScanFloor(0);
+void FileScan::scanLines(TextOffset start) {
   const PreparedExpression& expression = config_.expression;
   if (!expression.firstTerm.term.empty()) {
-    scanForFirstTerm();
+    scanForFirstTerm(start);
     return;
   }
   // An empty first term makes every element a candidate, centred at its middle; where that
   // fails, the empty term's own place in the element (if `findTerm` finds one) is tried once.
-  for (std::size_t index = 0; lines_.haveElement(index); ++index) {
+  for (std::size_t index = firstElement_; lines_.haveElement(index); ++index) {
+    if (lines_.pastPiece(lines_.offsetOf(lines_[index].data())) || stopped()) return;
     lines_.setScanFloor(index);
     if (tryCandidate(index, static_cast<long long>(lines_[index].size() / 2))) continue;
     long long p = findTerm(expression.firstTerm, lines_[index], expression.wholeWords, false);
@@ -183,58 +186,131 @@ void FileScan::scanLines() {
   }
 }
 
-// Scans the file opened as `file`, whose binary test is due when `binaryTest`.
-void FileScan::scanFile(OpenFile& file, bool binaryTest) {
-  const PreparedExpression& expression = config_.expression;
-  if (!binaryTest && !expression.firstTerm.term.empty()) {
-    // Most files do not hold the first term at all; that is told from the raw bytes read
-    // with the open, where they lie.
-    bool plain = searchRawBytes(expression.firstTerm, file.ahead) < 0;
-    if (plain && file.aheadIsWhole) return;
-    lines_.startLines(file, plain);
-    scanForFirstTerm();
-    return;
-  }
-  lines_.startLines(file, false);
+// Scans the text that `reader` reads, whose binary test is due when `binaryTest`; false when
+// the file turned out binary. `plainReady`: the bytes at hand hold no CR and no 0x1A.
+bool FileScan::scanText(PieceReader& reader, bool binaryTest, bool plainReady) {
+  firstElement_ = 0;
+  lines_.startLines(reader, plainReady);
+  lines_.setScanFloor(0);
   if (binaryTest) {
-    if (looksBinary()) {
-      if (config_.verboseErrors) report("skern:skern():binary skipped \"%s\"\n");
-      return;
-    }
+    if (looksBinary()) return false;
     // The test read on past text that the scan must see again.
-    if (lines_.first() > 0 && !lines_.restartLines()) return;
+    if (lines_.first() > 0 && !lines_.restartLines()) return true;
+    lines_.setScanFloor(0);
   }
-  scanLines();
+  TextOffset start = 0;
+  if (!reader.startsAtPiece()) {
+    // The text before the piece is there for windows only.
+    start = lines_.pieceStart();
+    firstElement_ = lines_.elementsBefore(start);
+    lines_.setScanFloor(firstElement_);
+  }
+  scanLines(start);
+  return true;
 }
 
-bool FileScan::scan(const FileToScan& file, FileOutput& out) {
-  path_ = file.path;
-  pathFormed_ = false;
-  headerShown_ = false;
+// Scans one unit within `bounds` of `file`, opened, whose binary test is due when
+// `binaryTest`; `plainReady` as for `scanText`. Returns the unit's elements where the line
+// numbers of later pieces depend on them, else 0.
+std::uint64_t FileScan::scanUnit(OpenFile& file, const PieceBounds& bounds, bool binaryTest,
+                                 bool plainReady) {
+  PieceReader reader(file, bounds);
+  ended_ = false;
+  if (!scanText(reader, binaryTest, plainReady)) {
+    ended_ = true;
+    if (config_.verboseErrors) report("skern:skern():binary skipped \"%s\"\n");
+    return 0;
+  }
+  ended_ = lines_.endedInPiece();
+  // A piece's elements are counted for the numbers of the pieces after it.
+  if (split_ == nullptr || ended_ || stopped() || !config_.display.lineNumbers) return 0;
+  return lines_.elementsBefore(lines_.pieceEnd()) - firstElement_;
+}
+
+// Cuts `file` into pieces when it is big enough to pay and its windows are narrow enough:
+// the later pieces go to `pieces`, and the first is scanned here. False when it stays whole.
+bool FileScan::splitFile(OpenFile& file, FileOutput& out, PieceSink* pieces) {
+  const std::uint64_t pieceBytes = config_.pieceBytes;
+  if (pieces == nullptr || pieceBytes == 0 || file.size < 0 ||
+      static_cast<std::uint64_t>(file.size) < 2 * pieceBytes ||
+      config_.lineWindow > kMostPieceLineWindow || config_.charWindow > kMostPieceCharWindow) {
+    return false;
+  }
+  auto split = std::make_shared<SplitFile>();
+  const std::uint64_t size = static_cast<std::uint64_t>(file.size);
+  split->pieceBytes = std::max(pieceBytes, (size + kMostPieces - 1) / kMostPieces);
+  split->pieces = (size + split->pieceBytes - 1) / split->pieceBytes;
+  split->tally = out.shareTally();
+  split->tally->fullPath();  // formed once, before the pieces share it
+  // Every piece reads with positioned reads; the bytes read with the open lie in this
+  // thread's own room, which its next files take.
+  split->file = file;
+  split->file.ahead = std::string_view();
+  split->file.aheadIsWhole = false;
+  file = OpenFile();
+  pieces->addPieces(split);
+  scanPiece(*split, 0, out);
+  return true;
+}
+
+void FileScan::scanPiece(SplitFile& file, std::uint64_t index, FileOutput& out) {
   out_ = &out;
+  split_ = &file;
+  piece_ = index;
+  ended_ = false;
+  std::uint64_t elements = 0;
+  try {
+    PieceBounds bounds = findPieceBounds(file.file, index, file.pieces, file.pieceBytes, reach_);
+    if (!bounds.empty && !stopped()) {
+      bool binaryTest = index == 0 && config_.binaryThreshold != 0 && config_.binaryTestChars != 0;
+      // The binary test looks at the file's first characters, past the first piece's end.
+      if (binaryTest) bounds.readPastEnd = true;
+      elements = scanUnit(file.file, bounds, binaryTest, false);
+    }
+  } catch (const std::bad_alloc&) {
+    lines_.release();
+    ended_ = true;
+    if (config_.verboseErrors) report("skern:skern():out of memory \"%s\"\n");
+  }
+  if (ended_) noteEnded(file, index);
+  out.endUnit(elements, ended_);
+  split_ = nullptr;
+}
+
+void FileScan::scan(const FileToScan& file, FileOutput& out, PieceSink* pieces) {
+  out_ = &out;
+  split_ = nullptr;
+  out.tally().path = file.path;
   if (file.extensionSkipped) {
     if (config_.verboseErrors) report("skern:skern():extension skipped \"%s\"\n");
-    return false;
+    return;
   }
   OpenFile opened;
   try {
-    if (!openForReading(path_, opened)) {
+    if (!openForReading(file.path, opened)) {
       if (config_.verboseErrors) report("skern:skern():couldn't open \"%s\"\n");
-      return false;
+      return;
     }
     if (config_.verboseAll) {
       report("skern:skern():opened \"%s\"\n");
     } else if (config_.sanityIndicator) {
       out.progressStep();
     }
-    scanFile(opened, config_.binaryThreshold != 0 && config_.binaryTestChars != 0);
+    if (!splitFile(opened, out, pieces)) {
+      const PreparedExpression& expression = config_.expression;
+      bool binaryTest = config_.binaryThreshold != 0 && config_.binaryTestChars != 0;
+      // Most files do not hold the first term at all; that is told from the raw bytes read
+      // with the open, where they lie.
+      bool plain = !binaryTest && !expression.firstTerm.term.empty() &&
+                   searchRawBytes(expression.firstTerm, opened.ahead) < 0;
+      if (!plain || !opened.aheadIsWhole) scanUnit(opened, PieceBounds(), binaryTest, plain);
+    }
   } catch (const std::bad_alloc&) {
     // A window too wide for the memory there is, or no room to read the file at all: this
     // file is given up, and the run goes on with the next.
     lines_.release();
     if (config_.verboseErrors) report("skern:skern():out of memory \"%s\"\n");
   }
-  writeHits();
+  out.flush();
   closeFile(opened);
-  return headerShown_;
 }

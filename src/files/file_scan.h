@@ -1,10 +1,14 @@
 // Scanning one file: open, binary test, reading, and the walk over its lines.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
+#include <memory>
 #include <string>
 
 #include "expr/hit_eval.h"
 #include "files/line_list.h"
+#include "files/piece_bounds.h"
 #include "output/file_output.h"
 #include "output/hit_display.h"
 
@@ -19,7 +23,32 @@ struct ScanConfig {
   bool sanityIndicator = true;    ///< Count opened files for the progress indicator.
   int charWindow = 0;             ///< Bytes around the first term for further terms.
   int lineWindow = 0;             ///< Elements around a candidate for further terms.
-  bool holdHits = false;          ///< Write hits in large blocks, not each as it is found.
+  std::uint64_t pieceBytes = 0;   ///< Bytes of each piece a big file is cut into; 0: none is.
+};
+
+/// A big file searched in pieces, which several threads may scan at once: what they share.
+struct SplitFile {
+  SplitFile() = default;
+  SplitFile(const SplitFile&) = delete;
+  SplitFile& operator=(const SplitFile&) = delete;
+  /// Closes the file, once every piece is done with it.
+  ~SplitFile();
+
+  OpenFile file;                     ///< Open for every piece's positioned reads.
+  std::uint64_t pieces = 0;          ///< How many pieces there are.
+  std::uint64_t pieceBytes = 0;      ///< The bytes of every piece but the last.
+  std::shared_ptr<FileTally> tally;  ///< What the pieces' output passes on.
+  /// The first piece that ended the text or gave the file up, as soon as it knows: later
+  /// pieces may stop early. Read and written by any thread.
+  std::atomic<std::uint64_t> endedAt{UINT64_MAX};
+};
+
+/// Where the pieces of a file that a scan cuts go, to be scanned in order after the first.
+class PieceSink {
+ public:
+  virtual ~PieceSink() = default;
+  /// Takes the pieces of `file` after its first, which the scan goes on with itself.
+  virtual void addPieces(const std::shared_ptr<SplitFile>& file) = 0;
 };
 
 /// A file as the walk hands it over.
@@ -35,31 +64,38 @@ class FileScan {
   explicit FileScan(const ScanConfig& config);
 
   /// Scans `file` (relative to the current directory unless absolute), writing its messages
-  /// and hits to `out`; true when it showed a hit.
-  bool scan(const FileToScan& file, FileOutput& out);
+  /// and hits to `out`. Where `pieces` is given and the file is big enough, the file is cut
+  /// into pieces: the later ones go to `pieces`, the first is scanned here.
+  void scan(const FileToScan& file, FileOutput& out, PieceSink* pieces = nullptr);
+
+  /// Scans piece `index` of `file`, writing to `out`, which shows the file's tally.
+  void scanPiece(SplitFile& file, std::uint64_t index, FileOutput& out);
 
   /// The text as the scan holds it (for tests: the read size).
   LineList& lines() { return lines_; }
 
  private:
-  const std::string& fullPath();
   void report(const char* format);
-  void scanFile(OpenFile& file, bool binaryTest);
+  bool splitFile(OpenFile& file, FileOutput& out, PieceSink* pieces);
+  std::uint64_t scanUnit(OpenFile& file, const PieceBounds& bounds, bool binaryTest,
+                         bool plainReady);
+  bool scanText(PieceReader& reader, bool binaryTest, bool plainReady);
   bool looksBinary();
-  void scanLines();
-  void scanForFirstTerm();
+  void scanLines(TextOffset start);
+  void scanForFirstTerm(TextOffset start);
   bool lookThrough(TextOffset& from);
   bool tryCandidate(std::size_t index, long long centre);
   void showHit(std::size_t index, std::string_view window);
-  void writeHits();
+  bool stopped() const;
 
   const ScanConfig& config_;
+  WindowReach reach_;
   LineList lines_;
-  std::string path_;      // as given
-  std::string fullPath_;  // formed when first needed: most files are never reported or shown
-  bool pathFormed_ = false;
-  bool headerShown_ = false;
   FileOutput* out_ = nullptr;
-  std::string joined_;   // a window that is not one stretch of the text
-  std::string hitText_;  // hits formatted and not yet written
+  std::size_t firstElement_ = 0;  // the unit's first element
+  // The piece being scanned and the file it belongs to; null for a file scanned whole.
+  SplitFile* split_ = nullptr;
+  std::uint64_t piece_ = 0;
+  bool ended_ = false;  // the unit's text ended, or its file was given up
+  std::string joined_;  // a window that is not one stretch of the text
 };

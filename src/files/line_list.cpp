@@ -99,7 +99,7 @@ bool LineList::readMoreText() {
 }
 
 // Starts an empty text for `from`.
-void LineList::startText(OpenFile* from) {
+void LineList::startText(PieceReader* from) {
   elements_.clear();
   text_.size = 0;
   textBase_ = 0;
@@ -107,8 +107,14 @@ void LineList::startText(OpenFile* from) {
   scanFloor_ = 0;
   pendingSkip_ = 0;
   reachHeld_ = 0;
-  file_ = from;
+  reader_ = from;
   ended_ = from == nullptr;
+  pieceStart_ = 0;
+  pieceEnd_ = UINT64_MAX;
+  startKnown_ = from == nullptr || from->startsAtPiece();
+  endedInPiece_ = false;
+  blockStartsPiece_ = false;
+  blockEndsPiece_ = false;
   reserveBytes(text_, 1);
   cursor_ = startElements(std::string_view(base(), 0), ended_);
 }
@@ -122,25 +128,55 @@ void LineList::setWindowReach(std::size_t lines, std::size_t bytes) {
   reachBytes_ = bytes;
 }
 
-void LineList::startLines(OpenFile& from, bool plainAhead) {
+void LineList::startLines(PieceReader& from, bool plainReady) {
   text_.size = 0;
-  reserveBytes(text_, from.ahead.size());
+  std::size_t ready = from.readyBytes();
+  reserveBytes(text_, ready);
   startText(&from);
-  if (from.ahead.empty() && !from.aheadIsWhole) return;
-  std::memcpy(base(), from.ahead.data(), from.ahead.size());
-  text_.size = from.ahead.size();
-  acceptBlock(plainAhead);
-  if (from.aheadIsWhole) {
-    ended_ = true;
-    cursor_.final = true;
-  }
+  if (ready == 0) return;
+  rawFrom_ = 0;
+  long long got = from.read(base(), ready);
+  if (got <= 0) return;
+  text_.size = static_cast<std::size_t>(got);
+  notePieceBounds();
+  acceptBlock(plainReady);
 }
 
 bool LineList::restartLines() {
-  OpenFile* from = file_;
-  if (from == nullptr || !rewindFile(*from)) return false;
+  PieceReader* from = reader_;
+  if (from == nullptr || !from->rewind()) return false;
   startText(from);
   return true;
+}
+
+TextOffset LineList::pieceStart() {
+  while (!startKnown_ && !ended_) readMoreText();
+  if (!startKnown_) pieceStart_ = heldEnd();  // the text ended before the piece
+  startKnown_ = true;
+  return pieceStart_;
+}
+
+TextOffset LineList::pieceEnd() {
+  while (pieceEnd_ == UINT64_MAX && !ended_) {
+    skipTo(heldEnd());
+    readMoreText();
+  }
+  return pieceEnd_ != UINT64_MAX ? pieceEnd_ : heldEnd();
+}
+
+std::size_t LineList::elementsBefore(TextOffset at) {
+  skipTo(at);
+  if (at < heldEnd() || !cursor_.done()) {
+    std::size_t index = elementHolding(at);
+    if (index >= elements_.first() && index < elements_.size() &&
+        offsetOf(elements_[index].data()) == at) {
+      return index;
+    }
+  }
+  // `at` is the end of the text: every element lies before it.
+  while (haveElement(elements_.size())) {
+  }
+  return elements_.size();
 }
 
 bool LineList::haveElement(std::size_t index) {
@@ -192,7 +228,7 @@ std::string_view LineList::readRawBlock(TextOffset from) {
   if (ended_) return std::string_view();
   makeRoom(blockSize_);
   rawFrom_ = text_.size;
-  long long got = readSomeBytes(*file_, base() + text_.size, blockSize_);
+  long long got = reader_->read(base() + text_.size, blockSize_);
   if (got <= 0) {
     // Only a read of nothing, or a failed one, ends the file.
     ended_ = true;
@@ -200,6 +236,7 @@ std::string_view LineList::readRawBlock(TextOffset from) {
     return std::string_view();
   }
   text_.size += static_cast<std::size_t>(got);
+  notePieceBounds();
   const char* start = base() + (from - textBase_);
   return std::string_view(start, static_cast<std::size_t>(base() + text_.size - start));
 }
@@ -216,17 +253,31 @@ void LineList::acceptBlock(bool plain) {
     if (made.ended) {
       ended_ = true;
       cursor_.final = true;
+      if (pieceEnd_ == UINT64_MAX) endedInPiece_ = true;
     }
   }
   cursor_.end = base() + text_.size;
   rawFrom_ = text_.size;
+  if (blockStartsPiece_) {
+    pieceStart_ = heldEnd();
+    startKnown_ = true;
+  }
+  if (blockEndsPiece_ && !endedInPiece_) pieceEnd_ = heldEnd();
+  blockStartsPiece_ = false;
+  blockEndsPiece_ = false;
+}
+
+// Notes whether the block just read ends where the piece begins or ends.
+void LineList::notePieceBounds() {
+  blockStartsPiece_ = reader_->reachedStart();
+  blockEndsPiece_ = reader_->reachedEnd();
 }
 
 void LineList::release() {
   elements_.release();
   text_ = ByteBuffer();
   cursor_ = ElementCursor();
-  file_ = nullptr;
+  reader_ = nullptr;
   ended_ = true;
   textBase_ = 0;
   rawFrom_ = 0;

@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "files/element_list.h"
+#include "files/piece_reader.h"
 #include "files/text_mode.h"
-#include "platform/file_reader.h"
 
 /// A place in a file's text, counted in bytes from its start.
 using TextOffset = std::uint64_t;
@@ -41,13 +41,27 @@ class LineList {
   /// text, on either side; 0 and 0 for no window.
   void setWindowReach(std::size_t lines, std::size_t bytes);
 
-  /// Begins streaming the text of `file`. Its bytes read with the open come first;
-  /// `plainAhead` says that they hold no carriage return and no 0x1A.
-  void startLines(OpenFile& file, bool plainAhead);
+  /// Begins streaming the text that `reader` reads. The bytes it has at hand come first;
+  /// `plainReady` says that they hold no carriage return and no 0x1A.
+  void startLines(PieceReader& reader, bool plainReady);
 
   /// Goes back to the start of the current file and begins its text again; false when the
   /// file cannot be read again.
   bool restartLines();
+
+  /// Where the piece being scanned begins in the text; reads up to it first. The text before
+  /// it is there only for windows.
+  TextOffset pieceStart();
+  /// Where the piece being scanned ends in the text: after the line that ends it, or at the
+  /// text's end, which is read up to first.
+  TextOffset pieceEnd();
+  /// True when `at` lies at or beyond the end of the piece being scanned.
+  bool pastPiece(TextOffset at) const { return at >= pieceEnd_; }
+  /// True when the text ended at a 0x1A within the piece (or before it).
+  bool endedInPiece() const { return endedInPiece_; }
+  /// The number of elements before `at`, a chunk's first byte or the end of the text; the
+  /// text before `at` is not looked at again.
+  std::size_t elementsBefore(TextOffset at);
 
   /// True when the file has an element `index`; divides the text, and reads it, up to it first.
   bool haveElement(std::size_t index);
@@ -95,7 +109,8 @@ class LineList {
   void applySkip();
   void makeRoom(std::size_t wanted);
   bool readMoreText();
-  void startText(OpenFile* from);
+  void startText(PieceReader* from);
+  void notePieceBounds();
 
   ElementList elements_;
   // The text held: the bytes of the file's text from `textBase_` on, then (between
@@ -105,8 +120,16 @@ class LineList {
   std::size_t rawFrom_ = 0;
   // How far the text has been divided into elements.
   ElementCursor cursor_;
-  // The file the text comes from; null when there is none.
-  OpenFile* file_ = nullptr;
+  // What the text is read from; null when there is none.
+  PieceReader* reader_ = nullptr;
+  // Where the piece being scanned begins and ends in the text (the end once it is known),
+  // and whether a 0x1A ended the text before the piece's end.
+  TextOffset pieceStart_ = 0;
+  TextOffset pieceEnd_ = UINT64_MAX;
+  bool startKnown_ = true;
+  bool endedInPiece_ = false;
+  bool blockStartsPiece_ = false;
+  bool blockEndsPiece_ = false;
   // The file has no more bytes to give (it ended, failed, or its text ended at a 0x1A).
   bool ended_ = true;
   std::size_t blockSize_ = std::size_t{1} << 18;

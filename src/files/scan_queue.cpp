@@ -11,8 +11,8 @@ namespace {
 // Files handed to a thread at a time: the reader opens them together.
 constexpr std::size_t kFilesPerJob = 16;
 
-// Output the threads may hold in all for files whose turn has not come, and the most one
-// thread may hold; beyond its share a thread waits for its file's turn.
+// Output the threads may hold in all for units whose turn has not come, and the most one
+// thread may hold; beyond its share a thread waits for its unit's turn.
 constexpr std::size_t kHeldInAll = std::size_t{8} << 20;
 constexpr std::size_t kMostHeldByOne = std::size_t{4} << 20;
 
@@ -21,31 +21,89 @@ constexpr std::size_t kMostHeldByOne = std::size_t{4} << 20;
 constexpr std::uint64_t kMostStepsAhead = 8192;
 constexpr std::size_t kMostJobsWaiting = 256;
 
-// The files of `files` that are to be opened, in order.
-std::vector<std::string> pathsToOpen(const std::vector<FileToScan>& files) {
-  std::vector<std::string> paths;
-  for (const FileToScan& file : files) {
-    if (!file.extensionSkipped) paths.push_back(file.path);
-  }
-  return paths;
+// A unit's key is its walk step followed by its piece's number in the low bits.
+constexpr int kPieceBits = 20;
+
+std::uint64_t keyOf(std::uint64_t step, std::uint64_t piece = 0) {
+  return (step << kPieceBits) | piece;
 }
+
+class RealScanner : public UnitScanner {
+ public:
+  explicit RealScanner(const ScanConfig& config) : scan_(config) {}
+  void scanFile(const FileToScan& file, FileOutput& out, PieceSink* pieces) override {
+    scan_.scan(file, out, pieces);
+  }
+  void scanPiece(SplitFile& file, std::uint64_t index, FileOutput& out) override {
+    out.useTally(file.tally);
+    scan_.scanPiece(file, index, out);
+  }
+
+ private:
+  FileScan scan_;
+};
 
 }  // namespace
 
-ScanQueue::ScanQueue(const ScanConfig& config, OutputStreams& streams, int threads)
-    : config_(config), streams_(streams) {
+std::unique_ptr<UnitScanner> fileScanner(const ScanConfig& config) {
+  return std::make_unique<RealScanner>(config);
+}
+
+// Takes the pieces of a file that a thread cuts while it scans a job: they go first in the
+// queue, followed by the rest of that job, so that every thread can take a piece.
+class ScanQueue::Cutter : public PieceSink {
+ public:
+  Cutter(ScanQueue& queue, Job& job, std::size_t at) : queue_(queue), job_(job), at_(at) {}
+  void addPieces(const std::shared_ptr<SplitFile>& file) override {
+    Unit& first = job_.units[at_];
+    const std::uint64_t step = first.key >> kPieceBits;
+    first.next = keyOf(step, 1);
+    std::vector<Job> pieces;
+    for (std::uint64_t piece = 1; piece < file->pieces; ++piece) {
+      Job& job = pieces.emplace_back();
+      Unit& unit = job.units.emplace_back();
+      unit.key = keyOf(step, piece);
+      unit.next = piece + 1 < file->pieces ? unit.key + 1 : keyOf(step + 1);
+      unit.split = file;
+      unit.piece = piece;
+    }
+    Job rest;
+    for (std::size_t i = at_ + 1; i < job_.units.size(); ++i) {
+      rest.units.push_back(std::move(job_.units[i]));
+    }
+    job_.units.resize(at_ + 1);
+    std::lock_guard<std::mutex> lock(queue_.turn_.mutex());
+    if (!rest.units.empty()) queue_.jobs_.push_front(std::move(rest));
+    for (auto piece = pieces.rbegin(); piece != pieces.rend(); ++piece) {
+      queue_.jobs_.push_front(std::move(*piece));
+    }
+    queue_.jobsReady_.notify_all();
+  }
+
+ private:
+  ScanQueue& queue_;
+  Job& job_;
+  std::size_t at_;
+};
+
+ScanQueue::ScanQueue(ScannerMaker makeScanner, OutputStreams& streams, int threads)
+    : makeScanner_(std::move(makeScanner)), streams_(streams) {
   if (threads >= 2) {
     for (int i = 0; i < threads; ++i) {
-      auto worker = std::make_unique<Worker>();
       try {
+        auto worker = std::make_unique<Worker>();
         worker->thread = std::thread([this, w = worker.get()] { work(*w); });
+        workers_.push_back(std::move(worker));
       } catch (const std::system_error&) {
         break;  // no room for another thread: the search goes on with those there are
+      } catch (const std::bad_alloc&) {
+        break;
       }
-      workers_.push_back(std::move(worker));
     }
+    // A single thread of its own brings nothing: the caller's thread scans instead.
+    if (workers_.size() == 1) finish();
   }
-  if (workers_.empty()) callerScan_ = std::make_unique<FileScan>(config_);
+  if (workers_.empty()) callerScanner_ = makeScanner_();
   heldByOne_ = std::min(kMostHeldByOne, kHeldInAll / (workers_.size() + 1));
 }
 
@@ -64,29 +122,35 @@ void ScanQueue::addMessage(std::string_view text) {
     waitForRoom(lock);
     step = nextStep_++;
   }
-  FileOutput out(streams_, turn_, step, walkHeld_, heldByOne_);
+  FileOutput out(streams_, turn_, keyOf(step), keyOf(step + 1), walkHeld_, heldByOne_);
   out.message(text);
   complete(std::move(out));
 }
 
 void ScanQueue::addFiles(std::vector<FileToScan> files) {
   if (workers_.empty()) {
-    expectFiles(pathsToOpen(files));
+    std::vector<std::string> paths;
+    for (const FileToScan& file : files) {
+      if (!file.extensionSkipped) paths.push_back(file.path);
+    }
+    expectFiles(std::move(paths));
     for (const FileToScan& file : files) {
       FileOutput out(streams_);
-      if (callerScan_->scan(file, out)) found_ = true;
+      callerScanner_->scanFile(file, out, nullptr);
     }
     return;
   }
   for (std::size_t first = 0; first < files.size(); first += kFilesPerJob) {
     std::size_t last = std::min(files.size(), first + kFilesPerJob);
     Job job;
-    job.files.assign(std::make_move_iterator(files.begin() + static_cast<std::ptrdiff_t>(first)),
-                     std::make_move_iterator(files.begin() + static_cast<std::ptrdiff_t>(last)));
     std::unique_lock<std::mutex> lock(turn_.mutex());
     waitForRoom(lock);
-    job.firstStep = nextStep_;
-    nextStep_ += job.files.size();
+    for (std::size_t i = first; i < last; ++i) {
+      Unit& unit = job.units.emplace_back();
+      unit.key = keyOf(nextStep_);
+      unit.next = keyOf(++nextStep_);
+      unit.file = std::move(files[i]);
+    }
     jobs_.push_back(std::move(job));
     jobsReady_.notify_one();
   }
@@ -102,11 +166,12 @@ bool ScanQueue::finish() {
     for (const std::unique_ptr<Worker>& worker : workers_) worker->thread.join();
     workers_.clear();
   }
-  return found_;
+  return streams_.hitShown;
 }
 
 bool ScanQueue::hasRoom() const {
-  return jobs_.size() < kMostJobsWaiting && nextStep_ - turn_.due() < kMostStepsAhead;
+  return jobs_.size() < kMostJobsWaiting &&
+         nextStep_ - (turn_.due() >> kPieceBits) < kMostStepsAhead;
 }
 
 void ScanQueue::waitForRoom(std::unique_lock<std::mutex>& lock) {
@@ -115,9 +180,32 @@ void ScanQueue::waitForRoom(std::unique_lock<std::mutex>& lock) {
   walkWaits_ = false;
 }
 
+// Scans the units of `job` in order; a file cut into pieces ends the job there, the rest of
+// it having gone back to the queue behind the pieces.
+void ScanQueue::runJob(Worker& worker, UnitScanner& scanner, Job& job) {
+  std::vector<std::string> paths;
+  for (const Unit& unit : job.units) {
+    if (!unit.split && !unit.file.extensionSkipped) paths.push_back(unit.file.path);
+  }
+  if (!paths.empty()) expectFiles(std::move(paths));
+  for (std::size_t i = 0; i < job.units.size(); ++i) {
+    Unit& unit = job.units[i];
+    FileOutput out(streams_, turn_, unit.key, unit.next, worker.held, heldByOne_);
+    if (unit.split) {
+      scanner.scanPiece(*unit.split, unit.piece, out);
+    } else {
+      Cutter cutter(*this, job, i);
+      scanner.scanFile(unit.file, out, &cutter);
+      out.setNext(unit.next);
+    }
+    unit.split.reset();  // the last piece done closes the file
+    complete(std::move(out));
+  }
+}
+
 void ScanQueue::work(Worker& worker) {
   try {
-    FileScan scan(config_);
+    std::unique_ptr<UnitScanner> scanner = makeScanner_();
     for (;;) {
       Job job;
       {
@@ -128,12 +216,7 @@ void ScanQueue::work(Worker& worker) {
         jobs_.pop_front();
         if (walkWaits_ && hasRoom()) roomReady_.notify_one();
       }
-      expectFiles(pathsToOpen(job.files));
-      for (std::size_t i = 0; i < job.files.size(); ++i) {
-        FileOutput out(streams_, turn_, job.firstStep + i, worker.held, heldByOne_);
-        if (scan.scan(job.files[i], out)) found_ = true;
-        complete(std::move(out));
-      }
+      runJob(worker, *scanner, job);
     }
     resetFileAccess();
   } catch (const std::bad_alloc&) {
@@ -143,16 +226,16 @@ void ScanQueue::work(Worker& worker) {
 
 void ScanQueue::complete(FileOutput&& out) {
   std::unique_lock<std::mutex> lock(turn_.mutex());
-  if (!turn_.isDue(out.step())) {
-    parked_.emplace(out.step(), std::move(out));
+  if (!turn_.isDue(out.unit())) {
+    parked_.emplace(out.unit(), std::move(out));
     return;
   }
-  // Its turn: what it holds is written, then every step after it that is already done. The
+  // Its turn: what it holds is written, then every unit after it that is already done. The
   // turn is passed on only after them, so no other thread writes meanwhile, and the lock is
   // not held while writing.
   lock.unlock();
   out.writeHeld();
-  for (std::uint64_t next = out.step() + 1;; ++next) {
+  for (std::uint64_t next = out.next();;) {
     lock.lock();
     auto at = parked_.begin();
     if (at == parked_.end() || at->first != next) {
@@ -164,5 +247,6 @@ void ScanQueue::complete(FileOutput&& out) {
     parked_.erase(at);
     lock.unlock();
     done.writeHeld();
+    next = done.next();
   }
 }

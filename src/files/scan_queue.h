@@ -1,11 +1,13 @@
-// Hands the files of the walk to the threads that scan them, in walk order, and writes what
-// each file and each message of the walk shows in that same order, as one thread writes it.
+// Hands the units of the walk (whole files, pieces of big files, messages) to the threads
+// that scan them, in walk order, and writes what each shows in that same order, as one thread
+// writes it.
 #pragma once
 
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string_view>
@@ -15,12 +17,29 @@
 #include "files/file_scan.h"
 #include "output/file_output.h"
 
-/// The files and messages of one search, scanned on several threads, written in order.
+/// What scans units on one thread; each thread has its own.
+class UnitScanner {
+ public:
+  virtual ~UnitScanner() = default;
+  /// Scans `file`, writing to `out`; may cut it into pieces, handing the later ones to
+  /// `pieces` and scanning the first itself.
+  virtual void scanFile(const FileToScan& file, FileOutput& out, PieceSink* pieces) = 0;
+  /// Scans piece `index` of `file`, writing to `out`.
+  virtual void scanPiece(SplitFile& file, std::uint64_t index, FileOutput& out) = 0;
+};
+
+/// Makes the scanner of one thread.
+using ScannerMaker = std::function<std::unique_ptr<UnitScanner>()>;
+
+/// The scanner of real files: a `FileScan` under one run's settings.
+std::unique_ptr<UnitScanner> fileScanner(const ScanConfig& config);
+
+/// The units of one search, scanned on several threads, written in order.
 class ScanQueue {
  public:
-  /// Scans under `config` with `threads` threads of its own; with fewer than 2, every file is
-  /// scanned on the caller's thread as it is added.
-  ScanQueue(const ScanConfig& config, OutputStreams& streams, int threads);
+  /// Scans with scanners that `makeScanner` makes, on `threads` threads of its own; with fewer
+  /// than 2, every file is scanned whole on the caller's thread as it is added.
+  ScanQueue(ScannerMaker makeScanner, OutputStreams& streams, int threads);
   ~ScanQueue();
   ScanQueue(const ScanQueue&) = delete;
   ScanQueue& operator=(const ScanQueue&) = delete;
@@ -29,30 +48,42 @@ class ScanQueue {
   void addMessage(std::string_view text);
   /// Adds the files of one listing, in order, to be scanned.
   void addFiles(std::vector<FileToScan> files);
-  /// Waits until every file has been scanned and written; true when any showed a hit.
+  /// Waits until every unit has been scanned and written; true when any showed a hit.
   bool finish();
+  /// The threads that scan (0: the caller's thread scans).
+  std::size_t threads() const { return workers_.size(); }
 
  private:
+  struct Unit {
+    std::uint64_t key = 0;   // its place in the order of output
+    std::uint64_t next = 0;  // the unit after it
+    FileToScan file;
+    std::shared_ptr<SplitFile> split;  // a piece of this file, else a whole file
+    std::uint64_t piece = 0;
+  };
   struct Job {
-    std::uint64_t firstStep = 0;
-    std::vector<FileToScan> files;
+    std::vector<Unit> units;
   };
   struct Worker {
     std::thread thread;
-    std::atomic<std::size_t> held{0};  // bytes of output it holds for steps not yet due
+    std::atomic<std::size_t> held{0};  // bytes of output it holds for units not yet due
   };
+  class Cutter;
 
   void work(Worker& worker);
+  void runJob(Worker& worker, UnitScanner& scanner, Job& job);
   void complete(FileOutput&& out);
   void waitForRoom(std::unique_lock<std::mutex>& lock);
   bool hasRoom() const;
+  std::uint64_t pushJob(std::vector<FileToScan>&& files);
 
-  const ScanConfig& config_;
+  ScannerMaker makeScanner_;
   OutputStreams& streams_;
   OutputTurn turn_;
-  // Guarded by the turn's mutex: the jobs not yet taken, the output of steps done before
-  // their turn, the steps handed out so far, and the end of the walk; a thread waits for a
-  // job on `jobsReady_`, the walk for room on `roomReady_` (while `walkWaits_`).
+  // Guarded by the turn's mutex: the jobs not yet taken (in the order of their units), the
+  // output of units done before their turn, the walk steps handed out so far, and the end of
+  // the walk; a thread waits for a job on `jobsReady_`, the walk for room on `roomReady_`
+  // (while `walkWaits_`).
   std::condition_variable jobsReady_;
   std::condition_variable roomReady_;
   bool walkWaits_ = false;
@@ -60,9 +91,8 @@ class ScanQueue {
   std::map<std::uint64_t, FileOutput> parked_;
   std::uint64_t nextStep_ = 0;
   bool closed_ = false;
-  std::atomic<bool> found_{false};
   std::atomic<std::size_t> walkHeld_{0};
-  std::size_t heldByOne_ = 0;  // output one thread may hold for later steps
+  std::size_t heldByOne_ = 0;  // output one thread may hold for later units
   std::vector<std::unique_ptr<Worker>> workers_;
-  std::unique_ptr<FileScan> callerScan_;  // the scan of the caller's thread, without workers
+  std::unique_ptr<UnitScanner> callerScanner_;  // the caller's thread's, without workers
 };

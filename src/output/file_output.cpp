@@ -3,90 +3,138 @@
 #include "output/diagnostics.h"
 #include "output/standard_output.h"
 
-void OutputTurn::waitFor(std::uint64_t step) {
+namespace {
+
+// Bytes of hits written at a time, where they are held.
+constexpr std::size_t kHitBlock = std::size_t{1} << 16;
+
+}  // namespace
+
+void OutputTurn::waitFor(std::uint64_t unit) {
   std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [&] { return isDue(step); });
+  changed_.wait(lock, [&] { return isDue(unit); });
 }
 
-void OutputTurn::passTo(std::uint64_t step) {
-  due_.store(step, std::memory_order_release);
+void OutputTurn::passTo(std::uint64_t unit) {
+  due_.store(unit, std::memory_order_release);
   changed_.notify_all();
 }
 
-FileOutput::FileOutput(OutputStreams& streams, OutputTurn& turn, std::uint64_t step,
-                       std::atomic<std::size_t>& threadHeld, std::size_t cap)
+FileOutput::FileOutput(OutputStreams& streams, OutputTurn& turn, std::uint64_t unit,
+                       std::uint64_t next, std::atomic<std::size_t>& threadHeld, std::size_t cap)
     : streams_(&streams),
       turn_(&turn),
-      step_(step),
+      unit_(unit),
+      next_(next),
       threadHeld_(&threadHeld),
       cap_(cap),
       direct_(false) {}
 
-void FileOutput::hits(std::string_view text) {
-  add(Kind::kHits, text);
+std::shared_ptr<FileTally> FileOutput::shareTally() {
+  if (!shared_) {
+    shared_ = std::make_shared<FileTally>();
+    shared_->path = std::move(own_.path);
+    shared_->full = std::move(own_.full);
+    shared_->headerShown = own_.headerShown;
+  }
+  return shared_;
+}
+
+void FileOutput::hit(std::uint64_t element, std::string_view line, std::string_view window) {
+  std::string_view shown = streams_->display.showAll ? window : line;
+  if (direct()) {
+    write(Kind::kHit, element, false, shown);
+  } else {
+    hold(Event{Kind::kHit, element, false, std::string(shown)});
+  }
 }
 
 void FileOutput::message(std::string_view text) {
-  add(Kind::kMessage, text);
+  add(Event{Kind::kMessage, 0, false, std::string(text)});
 }
 
 void FileOutput::progressStep() {
-  add(Kind::kProgress, {});
+  add(Event{Kind::kProgress, 0, false, {}});
+}
+
+void FileOutput::endUnit(std::uint64_t elements, bool ended) {
+  add(Event{Kind::kEnd, elements, ended, {}});
+}
+
+void FileOutput::flush() {
+  if (block_.empty()) return;
+  writeOutput(block_);
+  block_.clear();
 }
 
 void FileOutput::writeHeld() {
-  for (const Event& event : held_) write(event.kind, event.text);
+  for (const Event& event : held_) write(event.kind, event.number, event.ended, event.text);
   held_.clear();
   held_.shrink_to_fit();
   if (threadHeld_ != nullptr) threadHeld_->fetch_sub(heldBytes_, std::memory_order_relaxed);
   heldBytes_ = 0;
   direct_ = true;
+  flush();
 }
 
-// Writes the event when the step's turn has come, else holds it.
-void FileOutput::add(Kind kind, std::string_view text) {
+// Writes the event when the unit's turn has come, else holds it.
+void FileOutput::add(Event&& event) {
   if (direct()) {
-    write(kind, text);
+    write(event.kind, event.number, event.ended, event.text);
   } else {
-    hold(kind, text);
+    hold(std::move(event));
   }
 }
 
 bool FileOutput::direct() {
   if (direct_) return true;
-  if (!turn_->isDue(step_)) return false;
+  if (!turn_->isDue(unit_)) return false;
   writeHeld();
   return true;
 }
 
-void FileOutput::hold(Kind kind, std::string_view text) {
-  if (kind == Kind::kHits && !held_.empty() && held_.back().kind == Kind::kHits) {
-    held_.back().text += text;
-  } else {
-    held_.push_back(Event{kind, std::string(text)});
-  }
-  const std::size_t added = text.size() + sizeof(Event);
+void FileOutput::hold(Event&& event) {
+  const std::size_t added = event.text.size() + sizeof(Event);
+  held_.push_back(std::move(event));
   heldBytes_ += added;
   if (threadHeld_->fetch_add(added, std::memory_order_relaxed) + added > cap_) {
-    // The thread holds enough: it goes on once the earlier steps are written.
-    turn_->waitFor(step_);
+    // The thread holds enough: it goes on once the earlier units are written.
+    turn_->waitFor(unit_);
     writeHeld();
   }
 }
 
-void FileOutput::write(Kind kind, std::string_view text) {
+void FileOutput::write(Kind kind, std::uint64_t number, bool ended, std::string_view text) {
+  FileTally& file = tally();
+  // An earlier piece of the file ended its text: nothing of this one is shown.
+  if (file.ended) return;
   switch (kind) {
-    case Kind::kHits:
-      writeOutput(text);
+    case Kind::kHit: {
+      if (!file.headerShown) {
+        file.headerShown = true;
+        formatHeader(file.fullPath(), block_);
+      }
+      long long line = static_cast<long long>(file.elementsBefore + number + 1);
+      formatHit(streams_->display, line, text, text, block_);
+      streams_->hitShown = true;
+      if (!streams_->holdHits || block_.size() >= kHitBlock) flush();
       break;
+    }
     case Kind::kMessage:
+      flush();
       writeDiagnostic(streams_->diagnosticStream, text);
       break;
     case Kind::kProgress:
+      flush();
       if (++streams_->progressCount % 256 == 0) {
         writeDiagnostic(streams_->diagnosticStream,
                         formatMessage("skern:%lld\r", streams_->progressCount));
       }
+      break;
+    case Kind::kEnd:
+      flush();
+      file.elementsBefore += number;
+      file.ended = ended;
       break;
   }
 }

@@ -1,7 +1,7 @@
-// What one step of a search writes, in order: a file's messages, progress and hits, or a
-// message of the walk. Steps are numbered in walk order; with several threads a step's output
-// is held until every earlier step's has been written, then written straight through, so that
-// what reaches the streams is what one thread writes.
+// What one unit of a search writes, in order: a file's (or a piece of a file's) messages,
+// progress and hits, or a message of the walk. Units are numbered in walk order; with several
+// threads a unit's output is held until every earlier unit's has been written, then written
+// straight through, so that what reaches the streams is what one thread writes.
 #pragma once
 
 #include <atomic>
@@ -9,28 +9,36 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
-/// The streams of one search and the progress count; used only by the step whose turn it is.
+#include "output/file_tally.h"
+#include "output/hit_display.h"
+
+/// The streams of one search, how hits look, and what the units written so far have shown;
+/// used only by the unit whose turn it is.
 struct OutputStreams {
   FILE* diagnosticStream = stderr;  ///< Where messages and the progress count go.
+  DisplayOptions display;           ///< How hits look.
+  bool holdHits = false;            ///< Write hits in large blocks, not each as it is found.
   long long progressCount = 0;      ///< Files opened so far while the count is on.
+  bool hitShown = false;            ///< Some unit has written a hit.
 };
 
-/// Which step's output is written now, shared by the threads of one search.
+/// Which unit's output is written now, shared by the threads of one search.
 class OutputTurn {
  public:
-  /// True when it is the turn of `step`.
-  bool isDue(std::uint64_t step) const { return due() == step; }
-  /// The step whose output is written now.
+  /// True when it is the turn of `unit`.
+  bool isDue(std::uint64_t unit) const { return due() == unit; }
+  /// The unit whose output is written now.
   std::uint64_t due() const { return due_.load(std::memory_order_acquire); }
-  /// Waits until it is the turn of `step`.
-  void waitFor(std::uint64_t step);
-  /// Passes the turn on to `step`; the caller holds `mutex()`.
-  void passTo(std::uint64_t step);
+  /// Waits until it is the turn of `unit`.
+  void waitFor(std::uint64_t unit);
+  /// Passes the turn on to `unit`; the caller holds `mutex()`.
+  void passTo(std::uint64_t unit);
   /// Guards the turn's changes (and whatever its owner keeps beside them).
   std::mutex& mutex() { return mutex_; }
 
@@ -40,46 +48,72 @@ class OutputTurn {
   std::condition_variable changed_;
 };
 
-/// The output of one step.
+/// The output of one unit.
 class FileOutput {
  public:
-  /// Output written at once: every step is due when it runs.
+  /// Output written at once: every unit is due when it runs.
   explicit FileOutput(OutputStreams& streams) : streams_(&streams) {}
-  /// Output of step `step`, held until `turn` reaches it. `threadHeld` counts what the thread
-  /// holds in all; beyond `cap` bytes the thread waits for the step's turn.
-  FileOutput(OutputStreams& streams, OutputTurn& turn, std::uint64_t step,
+  /// Output of unit `unit`, held until `turn` reaches it; `next` is the unit after it.
+  /// `threadHeld` counts what the thread holds in all; beyond `cap` bytes the thread waits for
+  /// the unit's turn.
+  FileOutput(OutputStreams& streams, OutputTurn& turn, std::uint64_t unit, std::uint64_t next,
              std::atomic<std::size_t>& threadHeld, std::size_t cap);
+  FileOutput(FileOutput&&) = default;
+  FileOutput& operator=(FileOutput&&) = default;
 
-  /// Hits and headers, for standard output.
-  void hits(std::string_view text);
+  /// The file this output shows.
+  FileTally& tally() { return shared_ ? *shared_ : own_; }
+  /// Makes the tally one that later units of the same file can share, and returns it.
+  std::shared_ptr<FileTally> shareTally();
+  /// Shows the file of `tally`, shared with earlier units.
+  void useTally(std::shared_ptr<FileTally> tally) { shared_ = std::move(tally); }
+
+  /// A hit: element `element` of the unit, counted from its first, whose line is `line` and
+  /// whose window is `window`. The file's header comes before its first hit.
+  void hit(std::uint64_t element, std::string_view line, std::string_view window);
   /// One message for the diagnostic stream, formatted.
   void message(std::string_view text);
   /// One more file opened for the progress count, which shows itself every 256 files.
   void progressStep();
+  /// Ends the unit: it held `elements` elements, and its text ended (or the file was given
+  /// up) when `ended`; whatever later units of the file show is then dropped.
+  void endUnit(std::uint64_t elements, bool ended);
+  /// Writes the hits formatted and not yet written, where the unit's turn has come.
+  void flush();
 
-  /// The step this output belongs to.
-  std::uint64_t step() const { return step_; }
-  /// Writes what is held; the step's turn has come.
+  /// The unit this output belongs to.
+  std::uint64_t unit() const { return unit_; }
+  /// The unit whose turn comes after this one's.
+  std::uint64_t next() const { return next_; }
+  /// Sets the unit whose turn comes after this one's.
+  void setNext(std::uint64_t next) { next_ = next; }
+  /// Writes what is held; the unit's turn has come.
   void writeHeld();
 
  private:
-  enum class Kind { kHits, kMessage, kProgress };
+  enum class Kind { kHit, kMessage, kProgress, kEnd };
   struct Event {
     Kind kind;
+    std::uint64_t number = 0;  // kHit: the element; kEnd: the elements
+    bool ended = false;        // kEnd
     std::string text;
   };
 
-  void add(Kind kind, std::string_view text);
+  void add(Event&& event);
   bool direct();
-  void hold(Kind kind, std::string_view text);
-  void write(Kind kind, std::string_view text);
+  void hold(Event&& event);
+  void write(Kind kind, std::uint64_t number, bool ended, std::string_view text);
 
   OutputStreams* streams_;
   OutputTurn* turn_ = nullptr;
-  std::uint64_t step_ = 0;
+  std::uint64_t unit_ = 0;
+  std::uint64_t next_ = 1;
   std::atomic<std::size_t>* threadHeld_ = nullptr;
   std::size_t cap_ = 0;
   bool direct_ = true;
   std::size_t heldBytes_ = 0;
   std::vector<Event> held_;
+  std::string block_;  // hits formatted, not yet written
+  FileTally own_;
+  std::shared_ptr<FileTally> shared_;
 };

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -31,6 +32,7 @@ struct OpenFile {
   /// them. Valid until the file is closed.
   std::string_view ahead;
   bool aheadIsWhole = false;  ///< `ahead` holds all of the file.
+  long long size = -1;        ///< The file's size when opened, where the host told it; else -1.
 };
 
 /// Sets how many bytes at most are read with a file's open (tests make it tiny); some hosts
@@ -51,6 +53,11 @@ bool openForReading(const std::string& path, OpenFile& file);
 /// Reads at most `most` bytes of `file` into `into`: the count read, 0 at the end, -1 on error.
 /// Fewer bytes than asked for do not mean that the file has ended.
 long long readSomeBytes(OpenFile& file, char* into, std::size_t most);
+
+/// Reads at most `most` bytes of `file` from byte `offset` on, without using or moving the
+/// file's position (several threads may read one file so): the count read, 0 at the end, -1
+/// on error.
+long long readBytesAt(OpenFile& file, char* into, std::size_t most, std::uint64_t offset);
 
 /// Goes back to the start of `file`; false when that fails.
 bool rewindFile(OpenFile& file);

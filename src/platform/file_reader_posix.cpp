@@ -223,11 +223,11 @@ bool handOut(AheadFile& entry, OpenFile& file) {
   }
   if (entry.fd < 0) return false;
   bool whole = entry.got >= 0 && entry.further == 0;
+  struct stat info;
   if (!whole) {
     // A file that goes on after its first bytes, or fails to be read, may be a device or
     // directory that took the listed file's place: it is read on only when it is still a
     // regular file.
-    struct stat info;
     if (fstat(entry.fd, &info) != 0 || !S_ISREG(info.st_mode)) {
       closing.push_back(entry.fd);
       entry.fd = -1;
@@ -235,6 +235,7 @@ bool handOut(AheadFile& entry, OpenFile& file) {
     }
   }
   char* slot = slots + static_cast<std::size_t>(&entry - batch.data()) * kSlotBytes;
+  if (!whole) file.size = static_cast<long long>(info.st_size);
   std::size_t got = entry.got > 0 ? static_cast<std::size_t>(entry.got) : 0;
   if (entry.got >= 0 && entry.further > 0) {
     // A first read that gave less than asked for did not end the file: the bytes of the
@@ -245,6 +246,7 @@ bool handOut(AheadFile& entry, OpenFile& file) {
   file.handle = entry.fd;
   file.ahead = std::string_view(slot, got);
   file.aheadIsWhole = whole;
+  if (whole) file.size = static_cast<long long>(got);
   handedOut = entry.fd;
   entry.fd = -1;
   return true;
@@ -281,6 +283,13 @@ bool openForReading(const std::string& path, OpenFile& file) {
 long long readSomeBytes(OpenFile& file, char* into, std::size_t most) {
   for (;;) {
     ssize_t got = read(static_cast<int>(file.handle), into, most);
+    if (got >= 0 || errno != EINTR) return got;
+  }
+}
+
+long long readBytesAt(OpenFile& file, char* into, std::size_t most, std::uint64_t offset) {
+  for (;;) {
+    ssize_t got = pread(static_cast<int>(file.handle), into, most, static_cast<off_t>(offset));
     if (got >= 0 || errno != EINTR) return got;
   }
 }

@@ -34,6 +34,8 @@ bool openForReading(const std::string& path, OpenFile& file) {
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   file.handle = static_cast<long long>(reinterpret_cast<std::intptr_t>(handle));
+  LARGE_INTEGER size;
+  if (GetFileSizeEx(handle, &size)) file.size = size.QuadPart;
   return true;
 }
 
@@ -43,6 +45,19 @@ long long readSomeBytes(OpenFile& file, char* into, std::size_t most) {
   DWORD ask = most > (1u << 30) ? (1u << 30) : static_cast<DWORD>(most);
   DWORD got = 0;
   if (!ReadFile(handleOf(file), into, ask, &got, nullptr)) return -1;
+  return static_cast<long long>(got);
+}
+
+long long readBytesAt(OpenFile& file, char* into, std::size_t most, std::uint64_t offset) {
+  // A read at an offset of its own: several threads may read one handle at once.
+  DWORD ask = most > (1u << 30) ? (1u << 30) : static_cast<DWORD>(most);
+  OVERLAPPED at = {};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  DWORD got = 0;
+  if (!ReadFile(handleOf(file), into, ask, &got, &at)) {
+    return GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
+  }
   return static_cast<long long>(got);
 }
 

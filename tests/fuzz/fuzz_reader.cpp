@@ -26,6 +26,7 @@ std::string shown(const ScanConfig& config, const std::string& path, std::size_t
   FILE* saved = stdout;
   stdout = open_memstream(&text, &size);
   OutputStreams streams;
+  streams.display = config.display;
   FileOutput out(streams);
   scan.scan(FileToScan{path, false}, out);
   std::fclose(stdout);

@@ -1,0 +1,8 @@
+#include "output/file_tally.h"
+
+#include "platform/full_path.h"
+
+const std::string& FileTally::fullPath() {
+  if (full.empty() && !::fullPath(path, full)) full = path;
+  return full;
+}
