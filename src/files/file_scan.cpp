@@ -194,8 +194,9 @@ bool FileScan::scanText(PieceReader& reader, bool binaryTest, bool plainReady) {
   lines_.setScanFloor(0);
   if (binaryTest) {
     if (looksBinary()) return false;
-    // The test read on past text that the scan must see again.
-    if (lines_.first() > 0 && !lines_.restartLines()) return true;
+    // The test read on past text that the scan must see again, and, in a piece, past the
+    // piece's end, which the count of its elements must find as any scan does.
+    if ((lines_.first() > 0 || split_ != nullptr) && !lines_.restartLines()) return true;
     lines_.setScanFloor(0);
   }
   TextOffset start = 0;

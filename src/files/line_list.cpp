@@ -211,7 +211,8 @@ std::size_t LineList::elementHolding(TextOffset at) {
 }
 
 void LineList::skipTo(TextOffset at) {
-  pendingSkip_ = std::max(pendingSkip_, at);
+  // Nothing after the piece's end is a candidate, and its elements are counted up to there.
+  pendingSkip_ = std::max(pendingSkip_, std::min(at, pieceEnd_));
 }
 
 TextOffset LineList::offsetOf(const char* at) const {

@@ -1,10 +1,12 @@
-// Any file through the streaming scan, read a few bytes at a time, shows exactly what it shows read
-// in one block, under any search. The first three bytes choose the search and the reads' sizes.
+// Any file through the streaming scan, read a few bytes at a time or cut into pieces of a few
+// bytes, shows exactly what it shows read in one block, under any search. The first three
+// bytes choose the search, the reads' sizes and the pieces' size.
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "expr/expression.h"
@@ -15,9 +17,17 @@ namespace {
 
 const char* const kExpressions[] = {"a", "ab&c|d", "a\nb", "", "b|a&c", "aa&a", "\r", "c&\x01"};
 
-// What the scan shows for the file at `path`, read `block` bytes at a time after `ahead`.
-std::string shown(const ScanConfig& config, const std::string& path, std::size_t block,
-                  std::size_t ahead) {
+// Keeps the pieces of the file the scan cuts, to be scanned one after the other.
+struct KeptPieces : PieceSink {
+  void addPieces(const std::shared_ptr<SplitFile>& file) override { kept = file; }
+  std::shared_ptr<SplitFile> kept;
+};
+
+// What the scan shows for the file at `path`, read `block` bytes at a time after `ahead`, in
+// pieces of `pieceBytes` (0: whole).
+std::string shown(ScanConfig config, const std::string& path, std::size_t block,
+                  std::size_t ahead, std::uint64_t pieceBytes) {
+  config.pieceBytes = pieceBytes;
   FileScan scan(config);
   scan.lines().setReadBlockSize(block);
   setReadAheadBytes(ahead);
@@ -27,8 +37,18 @@ std::string shown(const ScanConfig& config, const std::string& path, std::size_t
   stdout = open_memstream(&text, &size);
   OutputStreams streams;
   streams.display = config.display;
-  FileOutput out(streams);
-  scan.scan(FileToScan{path, false}, out);
+  {
+    KeptPieces pieces;
+    FileOutput out(streams);
+    scan.scan(FileToScan{path, false}, out, &pieces);
+    if (pieces.kept) {
+      for (std::uint64_t piece = 1; piece < pieces.kept->pieces; ++piece) {
+        FileOutput next(streams);
+        next.useTally(pieces.kept->tally);
+        scan.scanPiece(*pieces.kept, piece, next);
+      }
+    }
+  }
   std::fclose(stdout);
   stdout = saved;
   std::string shownText(text, size);
@@ -60,8 +80,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (data[0] & 128) config.binaryThreshold = 3;
   config.display.rightMargin = data[1] / 5 % 50 - 5;  // any margin, also none
-  std::string whole = shown(config, path, 1 << 18, 1 << 16);
-  std::string pieces = shown(config, path, 1 + data[2] % 13, 1 + data[2] / 13 % 17);
-  if (whole != pieces) std::abort();
+  std::string whole = shown(config, path, 1 << 18, 1 << 16, 0);
+  std::string blocks = shown(config, path, 1 + data[2] % 13, 1 + data[2] / 13 % 17, 0);
+  if (whole != blocks) std::abort();
+  std::string pieces = shown(config, path, 1 + data[2] % 13, 1 << 16, 1 + data[2] / 13 % 17);
+  if (whole != pieces) {
+    std::fprintf(stderr, "whole:\n%s\npieces:\n%s\n", whole.c_str(), pieces.c_str());
+    std::abort();
+  }
   return 0;
 }
