@@ -63,7 +63,7 @@ void FileOutput::endUnit(std::uint64_t elements, bool ended) {
 
 void FileOutput::flush() {
   if (block_.empty()) return;
-  writeOutput(block_);
+  writeOutput(streams_->hitStream, block_);
   block_.clear();
 }
 

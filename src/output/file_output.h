@@ -21,6 +21,7 @@
 /// The streams of one search, how hits look, and what the units written so far have shown;
 /// used only by the unit whose turn it is.
 struct OutputStreams {
+  FILE* hitStream = stdout;         ///< Where headers and hits go.
   FILE* diagnosticStream = stderr;  ///< Where messages and the progress count go.
   DisplayOptions display;           ///< How hits look.
   bool holdHits = false;            ///< Write hits in large blocks, not each as it is found.

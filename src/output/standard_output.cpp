@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-void writeOutput(std::string_view text) {
-  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) outputFailed();
+void writeOutput(FILE* stream, std::string_view text) {
+  if (std::fwrite(text.data(), 1, text.size(), stream) != text.size()) outputFailed();
 }
 
 void flushOutput() {

@@ -1,10 +1,12 @@
 // Standard output, where the hits go: a write that fails ends the run.
 #pragma once
 
+#include <cstdio>
 #include <string_view>
 
-/// Writes `text` to standard output; when that fails, ends the run with `outputFailed`.
-void writeOutput(std::string_view text);
+/// Writes `text` to `stream`, where the hits go (standard output but in tests); when that
+/// fails, ends the run with `outputFailed`.
+void writeOutput(FILE* stream, std::string_view text);
 
 /// Hands what waits in standard output's buffer to the system; a failure ends the run.
 void flushOutput();

@@ -25,17 +25,16 @@ struct KeptPieces : PieceSink {
 
 // What the scan shows for the file at `path`, read `block` bytes at a time after `ahead`, in
 // pieces of `pieceBytes` (0: whole).
-std::string shown(ScanConfig config, const std::string& path, std::size_t block,
-                  std::size_t ahead, std::uint64_t pieceBytes) {
+std::string shown(ScanConfig config, const std::string& path, std::size_t block, std::size_t ahead,
+                  std::uint64_t pieceBytes) {
   config.pieceBytes = pieceBytes;
   FileScan scan(config);
   scan.lines().setReadBlockSize(block);
   setReadAheadBytes(ahead);
   char* text = nullptr;
   std::size_t size = 0;
-  FILE* saved = stdout;
-  stdout = open_memstream(&text, &size);
   OutputStreams streams;
+  streams.hitStream = open_memstream(&text, &size);
   streams.display = config.display;
   {
     KeptPieces pieces;
@@ -49,8 +48,7 @@ std::string shown(ScanConfig config, const std::string& path, std::size_t block,
       }
     }
   }
-  std::fclose(stdout);
-  stdout = saved;
+  std::fclose(streams.hitStream);
   std::string shownText(text, size);
   std::free(text);
   return shownText;
