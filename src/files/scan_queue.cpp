@@ -72,7 +72,7 @@ class ScanQueue::Cutter : public PieceSink {
       rest.units.push_back(std::move(job_.units[i]));
     }
     job_.units.resize(at_ + 1);
-    std::lock_guard<std::mutex> lock(queue_.turn_.mutex());
+    std::lock_guard<std::mutex> lock(queue_.mutex_);
     if (!rest.units.empty()) queue_.jobs_.push_front(std::move(rest));
     for (auto piece = pieces.rbegin(); piece != pieces.rend(); ++piece) {
       queue_.jobs_.push_front(std::move(*piece));
@@ -118,11 +118,11 @@ void ScanQueue::addMessage(std::string_view text) {
   }
   std::uint64_t step;
   {
-    std::unique_lock<std::mutex> lock(turn_.mutex());
+    std::unique_lock<std::mutex> lock(mutex_);
     waitForRoom(lock);
     step = nextStep_++;
   }
-  FileOutput out(streams_, turn_, keyOf(step), keyOf(step + 1), walkHeld_, heldByOne_);
+  FileOutput out(streams_, *this, keyOf(step), keyOf(step + 1), walkHeld_, heldByOne_);
   out.message(text);
   complete(std::move(out));
 }
@@ -143,7 +143,7 @@ void ScanQueue::addFiles(std::vector<FileToScan> files) {
   for (std::size_t first = 0; first < files.size(); first += kFilesPerJob) {
     std::size_t last = std::min(files.size(), first + kFilesPerJob);
     Job job;
-    std::unique_lock<std::mutex> lock(turn_.mutex());
+    std::unique_lock<std::mutex> lock(mutex_);
     waitForRoom(lock);
     for (std::size_t i = first; i < last; ++i) {
       Unit& unit = job.units.emplace_back();
@@ -159,7 +159,7 @@ void ScanQueue::addFiles(std::vector<FileToScan> files) {
 bool ScanQueue::finish() {
   if (!workers_.empty()) {
     {
-      std::lock_guard<std::mutex> lock(turn_.mutex());
+      std::lock_guard<std::mutex> lock(mutex_);
       closed_ = true;
       jobsReady_.notify_all();
     }
@@ -169,9 +169,20 @@ bool ScanQueue::finish() {
   return streams_.hitShown;
 }
 
+void ScanQueue::waitFor(std::uint64_t unit) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  turnPassed_.wait(lock, [&] { return isDue(unit); });
+}
+
+// Passes the turn on to `unit`; the caller holds the lock.
+void ScanQueue::passTo(std::uint64_t unit) {
+  due_.store(unit, std::memory_order_release);
+  turnPassed_.notify_all();
+}
+
 bool ScanQueue::hasRoom() const {
   return jobs_.size() < kMostJobsWaiting &&
-         nextStep_ - (turn_.due() >> kPieceBits) < kMostStepsAhead;
+         nextStep_ - (due() >> kPieceBits) < kMostStepsAhead;
 }
 
 void ScanQueue::waitForRoom(std::unique_lock<std::mutex>& lock) {
@@ -190,7 +201,7 @@ void ScanQueue::runJob(Worker& worker, UnitScanner& scanner, Job& job) {
   if (!paths.empty()) expectFiles(std::move(paths));
   for (std::size_t i = 0; i < job.units.size(); ++i) {
     Unit& unit = job.units[i];
-    FileOutput out(streams_, turn_, unit.key, unit.next, worker.held, heldByOne_);
+    FileOutput out(streams_, *this, unit.key, unit.next, worker.held, heldByOne_);
     if (unit.split) {
       scanner.scanPiece(*unit.split, unit.piece, out);
     } else {
@@ -209,7 +220,7 @@ void ScanQueue::work(Worker& worker) {
     for (;;) {
       Job job;
       {
-        std::unique_lock<std::mutex> lock(turn_.mutex());
+        std::unique_lock<std::mutex> lock(mutex_);
         jobsReady_.wait(lock, [&] { return !jobs_.empty() || closed_; });
         if (jobs_.empty()) break;
         job = std::move(jobs_.front());
@@ -225,8 +236,8 @@ void ScanQueue::work(Worker& worker) {
 }
 
 void ScanQueue::complete(FileOutput&& out) {
-  std::unique_lock<std::mutex> lock(turn_.mutex());
-  if (!turn_.isDue(out.unit())) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (!isDue(out.unit())) {
     parked_.emplace(out.unit(), std::move(out));
     return;
   }
@@ -239,7 +250,7 @@ void ScanQueue::complete(FileOutput&& out) {
     lock.lock();
     auto at = parked_.begin();
     if (at == parked_.end() || at->first != next) {
-      turn_.passTo(next);
+      passTo(next);
       if (walkWaits_ && hasRoom()) roomReady_.notify_one();
       return;
     }

@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <memory>
 #include <string_view>
 #include <thread>
@@ -35,7 +36,7 @@ using ScannerMaker = std::function<std::unique_ptr<UnitScanner>()>;
 std::unique_ptr<UnitScanner> fileScanner(const ScanConfig& config);
 
 /// The units of one search, scanned on several threads, written in order.
-class ScanQueue {
+class ScanQueue : private OutputTurn {
  public:
   /// Scans with scanners that `makeScanner` makes, on `threads` threads of its own; with fewer
   /// than 2, every file is scanned whole on the caller's thread as it is added.
@@ -70,6 +71,10 @@ class ScanQueue {
   };
   class Cutter;
 
+  bool isDue(std::uint64_t unit) const override { return due() == unit; }
+  void waitFor(std::uint64_t unit) override;
+  std::uint64_t due() const { return due_.load(std::memory_order_acquire); }
+  void passTo(std::uint64_t unit);
   void work(Worker& worker);
   void runJob(Worker& worker, UnitScanner& scanner, Job& job);
   void complete(FileOutput&& out);
@@ -79,11 +84,14 @@ class ScanQueue {
 
   ScannerMaker makeScanner_;
   OutputStreams& streams_;
-  OutputTurn turn_;
-  // Guarded by the turn's mutex: the jobs not yet taken (in the order of their units), the
-  // output of units done before their turn, the walk steps handed out so far, and the end of
-  // the walk; a thread waits for a job on `jobsReady_`, the walk for room on `roomReady_`
-  // (while `walkWaits_`).
+  // One lock guards the turn (the unit whose output is written now: changed under the lock,
+  // read without it), the jobs not yet taken (in the order of their units), the output of
+  // units done before their turn, the walk steps handed out so far, and the end of the walk.
+  // A thread waits for a job on `jobsReady_`, an output for its turn on `turnPassed_`, the
+  // walk for room on `roomReady_` (while `walkWaits_`).
+  std::mutex mutex_;
+  std::atomic<std::uint64_t> due_{0};
+  std::condition_variable turnPassed_;
   std::condition_variable jobsReady_;
   std::condition_variable roomReady_;
   bool walkWaits_ = false;

@@ -10,16 +10,6 @@ constexpr std::size_t kHitBlock = std::size_t{1} << 16;
 
 }  // namespace
 
-void OutputTurn::waitFor(std::uint64_t unit) {
-  std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [&] { return isDue(unit); });
-}
-
-void OutputTurn::passTo(std::uint64_t unit) {
-  due_.store(unit, std::memory_order_release);
-  changed_.notify_all();
-}
-
 FileOutput::FileOutput(OutputStreams& streams, OutputTurn& turn, std::uint64_t unit,
                        std::uint64_t next, std::atomic<std::size_t>& threadHeld, std::size_t cap)
     : streams_(&streams),
@@ -132,7 +122,10 @@ void FileOutput::write(Kind kind, std::uint64_t number, bool ended, std::string_
       }
       break;
     case Kind::kEnd:
+      // A piece of a big file is done: what it found goes out now, not when the buffer
+      // fills, so that the first hits of a big file arrive while its later pieces are read.
       flush();
+      flushStream(streams_->hitStream);
       file.elementsBefore += number;
       file.ended = ended;
       break;

@@ -5,12 +5,10 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,24 +27,14 @@ struct OutputStreams {
   bool hitShown = false;            ///< Some unit has written a hit.
 };
 
-/// Which unit's output is written now, shared by the threads of one search.
+/// Which unit's output is written now: what orders the units tells their output.
 class OutputTurn {
  public:
+  virtual ~OutputTurn() = default;
   /// True when it is the turn of `unit`.
-  bool isDue(std::uint64_t unit) const { return due() == unit; }
-  /// The unit whose output is written now.
-  std::uint64_t due() const { return due_.load(std::memory_order_acquire); }
+  virtual bool isDue(std::uint64_t unit) const = 0;
   /// Waits until it is the turn of `unit`.
-  void waitFor(std::uint64_t unit);
-  /// Passes the turn on to `unit`; the caller holds `mutex()`.
-  void passTo(std::uint64_t unit);
-  /// Guards the turn's changes (and whatever its owner keeps beside them).
-  std::mutex& mutex() { return mutex_; }
-
- private:
-  std::atomic<std::uint64_t> due_{0};
-  std::mutex mutex_;
-  std::condition_variable changed_;
+  virtual void waitFor(std::uint64_t unit) = 0;
 };
 
 /// The output of one unit.

@@ -8,7 +8,11 @@ void writeOutput(FILE* stream, std::string_view text) {
 }
 
 void flushOutput() {
-  if (std::fflush(stdout) != 0 || std::ferror(stdout)) outputFailed();
+  flushStream(stdout);
+}
+
+void flushStream(FILE* stream) {
+  if (std::fflush(stream) != 0 || std::ferror(stream)) outputFailed();
 }
 
 void outputFailed() {

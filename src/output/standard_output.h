@@ -11,6 +11,9 @@ void writeOutput(FILE* stream, std::string_view text);
 /// Hands what waits in standard output's buffer to the system; a failure ends the run.
 void flushOutput();
 
+/// Hands what waits in `stream`'s buffer to the system; a failure ends the run.
+void flushStream(FILE* stream);
+
 /// Reports on standard error that writing the hits failed and ends the process with status 2.
 [[noreturn]] void outputFailed();
 
