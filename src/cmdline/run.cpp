@@ -21,6 +21,7 @@
 #include "platform/host.h"
 #include "platform/key_wait.h"
 #include "platform/memory.h"
+#include "platform/output_identity.h"
 
 std::string startDirectory;
 
@@ -66,6 +67,7 @@ ScanConfig scanConfig() {
   config.lineWindow = Settings.lineWindow;
   // Nobody watches hits arrive but on a terminal: elsewhere they go in large blocks.
   config.holdHits = !isTerminal(stdout);
+  config.output = standardOutputIdentity();
   config.charWindow = Settings.charWindow;
   // Under -w the character window reaches one byte further, so that the byte just beyond the
   // user's reach decides whether a word ends there.

@@ -222,6 +222,12 @@ bool FileScan::scan(const FileToScan& file, FileOutput& out) {
       if (config_.verboseErrors) report("skern:skern():couldn't open \"%s\"\n");
       return false;
     }
+    if (isStandardOutput(opened, config_.output)) {
+      // The file the hits go to: searching it would find them again as they are written.
+      closeFile(opened);
+      if (config_.verboseErrors) report("skern:skern():output file skipped \"%s\"\n");
+      return false;
+    }
     if (config_.verboseAll) {
       report("skern:skern():opened \"%s\"\n");
     } else if (config_.sanityIndicator) {

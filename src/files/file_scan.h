@@ -7,6 +7,7 @@
 #include "files/line_list.h"
 #include "output/file_output.h"
 #include "output/hit_display.h"
+#include "platform/output_identity.h"
 
 /// What every file scan of a run reads and none changes.
 struct ScanConfig {
@@ -20,6 +21,7 @@ struct ScanConfig {
   int charWindow = 0;             ///< Bytes around the first term for further terms.
   int lineWindow = 0;             ///< Elements around a candidate for further terms.
   bool holdHits = false;          ///< Write hits in large blocks, not each as it is found.
+  OutputIdentity output;          ///< The file the hits go to: never searched.
 };
 
 /// A file as the walk hands it over.
