@@ -86,7 +86,8 @@ void fixSearchThreads(int threads) {
 int runAndFinish() {
   startDirectory = currentDirectory();
   const ScanConfig config = scanConfig();
-  const WalkOptions walkOptions{Settings.skipExtensions, Settings.recurse, Settings.verboseAll};
+  const WalkOptions walkOptions{Settings.skipExtensions, Settings.recurse, Settings.verboseAll,
+                                Settings.verboseErrors};
   OutputStreams streams;
   streams.diagnosticStream = Settings.diagnosticStream;
   bool found;
