@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <bitset>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
@@ -188,15 +189,17 @@ bool failedInRing(const BatchOp& op) {
 // since a read takes the file's bytes from where the reads before it left off. The bytes that
 // those reads took are first given back to their files, last first.
 void redoChain(std::span<BatchOp> tail) {
-  bool rewound = true;
+  // Reads whose bytes stay taken: a pipe in a file's place cannot give them back.
+  std::bitset<kBatchLimit> kept;
   for (std::size_t i = tail.size(); i-- > 0;) {
     const BatchOp& op = tail[i];
     if (op.kind == BatchOp::kRead && op.result > 0 && lseek(op.fd, -op.result, SEEK_CUR) < 0) {
-      rewound = false;  // (a pipe in a file's place: its bytes stay where they were read)
+      kept.set(i);
     }
   }
-  for (BatchOp& op : tail) {
-    bool readAgain = rewound && op.kind == BatchOp::kRead;
+  for (std::size_t i = 0; i < tail.size(); ++i) {
+    BatchOp& op = tail[i];
+    bool readAgain = op.kind == BatchOp::kRead && !kept.test(i);
     if (readAgain || failedInRing(op)) runOneByOne(std::span<BatchOp>(&op, 1));
   }
 }
