@@ -22,6 +22,7 @@
 #include "platform/host.h"
 #include "platform/key_wait.h"
 #include "platform/memory.h"
+#include "platform/output_identity.h"
 
 std::string startDirectory;
 
@@ -71,6 +72,7 @@ ScanConfig scanConfig() {
   config.verboseAll = Settings.verboseAll;
   config.sanityIndicator = Settings.sanityIndicator;
   config.lineWindow = Settings.lineWindow;
+  config.output = standardOutputIdentity();
   config.charWindow = Settings.charWindow;
   // Under -w the character window reaches one byte further, so that the byte just beyond the
   // user's reach decides whether a word ends there.
@@ -93,7 +95,8 @@ void fixPieceBytes(std::uint64_t bytes) {
 int runAndFinish() {
   startDirectory = currentDirectory();
   ScanConfig config = scanConfig();
-  const WalkOptions walkOptions{Settings.skipExtensions, Settings.recurse, Settings.verboseAll};
+  const WalkOptions walkOptions{Settings.skipExtensions, Settings.recurse, Settings.verboseAll,
+                                Settings.verboseErrors};
   OutputStreams streams;
   streams.diagnosticStream = Settings.diagnosticStream;
   streams.display = config.display;

@@ -292,6 +292,12 @@ void FileScan::scan(const FileToScan& file, FileOutput& out, PieceSink* pieces) 
       if (config_.verboseErrors) report("skern:skern():couldn't open \"%s\"\n");
       return;
     }
+    if (isStandardOutput(opened, config_.output)) {
+      // The file the hits go to: searching it would find them again as they are written.
+      closeFile(opened);
+      if (config_.verboseErrors) report("skern:skern():output file skipped \"%s\"\n");
+      return;
+    }
     if (config_.verboseAll) {
       report("skern:skern():opened \"%s\"\n");
     } else if (config_.sanityIndicator) {

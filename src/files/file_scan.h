@@ -11,6 +11,7 @@
 #include "files/piece_bounds.h"
 #include "output/file_output.h"
 #include "output/hit_display.h"
+#include "platform/output_identity.h"
 
 /// What every file scan of a run reads and none changes.
 struct ScanConfig {
@@ -24,6 +25,7 @@ struct ScanConfig {
   int charWindow = 0;             ///< Bytes around the first term for further terms.
   int lineWindow = 0;             ///< Elements around a candidate for further terms.
   std::uint64_t pieceBytes = 0;   ///< Bytes of each piece a big file is cut into; 0: none is.
+  OutputIdentity output;          ///< The file the hits go to: never searched.
 };
 
 /// A big file searched in pieces, which several threads may scan at once: what they share.

@@ -1,7 +1,10 @@
 #include "files/recursion.h"
 
+#include <new>
+
 #include "files/path_parts.h"
 #include "output/diagnostics.h"
+#include "platform/host.h"
 
 bool Walk::onDescentPath(const DirectoryIdentity& identity) const {
   for (const DirectoryIdentity& seen : descentPath_) {
@@ -10,18 +13,41 @@ bool Walk::onDescentPath(const DirectoryIdentity& identity) const {
   return false;
 }
 
-// Hands every plain file of `matches`, the entries that match `pattern`, to the queue.
+// Reports, at the error level, what the walk passes over for want of memory, as `message()`
+// formats it; where even the message finds no room, it is left out.
+template <typename Message>
+void Walk::reportNoMemory(Message message) {
+  if (!options_.verboseErrors) return;
+  try {
+    queue_.addMessage(message());
+  } catch (const std::bad_alloc&) {
+  }
+}
+
+// Hands every plain file of `matches`, the entries that match `pattern`, to the queue. A file
+// whose path finds no room in memory is reported and passed over, in its place among the others.
 void Walk::findify(const std::string& pattern, const std::vector<DirectoryEntry>& matches) {
   PatternParts parts = splitPattern(pattern);
   std::string prefix = withTrailingSeparator(parts.directory);
   std::vector<FileToScan> files;
+  bool found = false;
   for (const DirectoryEntry& entry : matches) {
     if (entry.hidden || entry.system || entry.directory) continue;
-    FileToScan& file = files.emplace_back();
-    file.path = prefix + entry.name;
-    file.extensionSkipped = extensionSkipped(file.path, options_.skipExtensions);
+    found = true;
+    try {
+      FileToScan file;
+      file.path = prefix + entry.name;
+      file.extensionSkipped = extensionSkipped(file.path, options_.skipExtensions);
+      files.push_back(std::move(file));
+    } catch (const std::bad_alloc&) {
+      queue_.addFiles(std::move(files));
+      files.clear();
+      reportNoMemory([&] {
+        return formatMessage("skern:findify():out of memory \"%s%s\"\n", prefix.c_str(),
+                             entry.name.c_str());
+      });
+    }
   }
-  bool found = !files.empty();
   queue_.addFiles(std::move(files));
   if (!found && options_.verboseAll) {
     queue_.addMessage(formatMessage("skern:findify():\"%s%s\" not found.\n",
@@ -30,24 +56,49 @@ void Walk::findify(const std::string& pattern, const std::vector<DirectoryEntry>
 }
 
 void Walk::findrecurse(const std::string& pattern) {
-  PatternParts parts = splitPattern(pattern);
-  std::string prefix = withTrailingSeparator(parts.directory);
-  DirectoryIdentity here;
-  bool known = options_.recurse && directoryIdentity(prefix, here);
-  // A link back to a directory of the current descent is not entered again.
-  if (known && onDescentPath(here)) return;
-  if (options_.verboseAll) {
-    queue_.addMessage(formatMessage("skern:findrecurse(\"%s\"):recursion %d\n", pattern.c_str(),
-                                    recursionDepth_));
+  // Memory that runs out while the directory is listed, or anywhere in its own files, ends
+  // this directory only: it is reported, and the walk goes on with the next entry.
+  try {
+    PatternParts parts = splitPattern(pattern);
+    std::string prefix = withTrailingSeparator(parts.directory);
+    DirectoryIdentity here;
+    bool known = options_.recurse && directoryIdentity(prefix, here);
+    // A link back to a directory of the current descent is not entered again.
+    if (known && onDescentPath(here)) return;
+    if (options_.verboseAll) {
+      queue_.addMessage(formatMessage("skern:findrecurse(\"%s\"):recursion %d\n", pattern.c_str(),
+                                      recursionDepth_));
+    }
+    DirectoryListing listing = listDirectory(pattern, options_.recurse);
+    findify(pattern, listing.matches);
+    if (!options_.recurse) return;
+    if (known) descentPath_.push_back(here);
+    ++recursionDepth_;
+    descend(prefix, parts.name, listing);
+    --recursionDepth_;
+    if (known) descentPath_.pop_back();
+  } catch (const std::bad_alloc&) {
+    reportNoMemory([&] {
+      return formatMessage("skern:findrecurse(\"%s\"):out of memory\n", pattern.c_str());
+    });
   }
-  DirectoryListing listing = listDirectory(pattern, options_.recurse);
-  findify(pattern, listing.matches);
-  if (!options_.recurse) return;
-  ++recursionDepth_;
-  if (known) descentPath_.push_back(here);
+}
+
+// Walks every subdirectory of `listing`, which lies in `prefix`, with the file-name part
+// `name`, in order. One whose pattern finds no room in memory is reported and passed over.
+void Walk::descend(const std::string& prefix, const std::string& name,
+                   const DirectoryListing& listing) {
   for (const DirectoryEntry& entry : listing.subdirectories) {
-    findrecurse(withTrailingSeparator(prefix + entry.name) + parts.name);
+    std::string below;
+    try {
+      below = withTrailingSeparator(prefix + entry.name) + name;
+    } catch (const std::bad_alloc&) {
+      reportNoMemory([&] {
+        return formatMessage("skern:findrecurse(\"%s%s%c%s\"):out of memory\n", prefix.c_str(),
+                             entry.name.c_str(), pathSeparator(), name.c_str());
+      });
+      continue;
+    }
+    findrecurse(below);
   }
-  if (known) descentPath_.pop_back();
-  --recursionDepth_;
 }

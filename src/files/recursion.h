@@ -12,6 +12,7 @@ struct WalkOptions {
   std::string skipExtensions;  ///< Extensions of files never opened.
   bool recurse = false;        ///< Search every subdirectory too.
   bool verboseAll = false;     ///< Report every directory entered and every pattern unmatched.
+  bool verboseErrors = false;  ///< Report what the walk passes over for want of memory.
 };
 
 /// The walk over the targets of a run: hands every file found, and its messages, to a queue
@@ -27,6 +28,9 @@ class Walk {
 
  private:
   void findify(const std::string& pattern, const std::vector<DirectoryEntry>& matches);
+  void descend(const std::string& prefix, const std::string& name, const DirectoryListing& listing);
+  template <typename Message>
+  void reportNoMemory(Message message);
   bool onDescentPath(const DirectoryIdentity& identity) const;
 
   const WalkOptions& options_;

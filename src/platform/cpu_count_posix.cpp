@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/cpu_count.h"
 
@@ -48,47 +49,60 @@ bool twoNumbers(const std::string& text, double& first, double& second) {
   return end != at;
 }
 
+// The least quota, in CPUs, that the group `path` of the hierarchy mounted at `hierarchy`, or
+// any group above it, sets (a group may run on no more than any group above it allows); 0 for
+// none. The unified hierarchy states it in cpu.max ("max 100000": no limit), the older one in
+// cpu.cfs_quota_us and cpu.cfs_period_us (a quota of -1: no limit).
+int leastQuotaUp(const std::string& hierarchy, const std::string& path, bool unified) {
+  int least = 0;
+  for (std::string at = path;;) {
+    std::string group = hierarchy + at;
+    std::string text = unified ? readSmallFile(group + "/cpu.max")
+                               : readSmallFile(group + "/cpu.cfs_quota_us") + " " +
+                                     readSmallFile(group + "/cpu.cfs_period_us");
+    double quota = 0;
+    double period = 0;
+    if (twoNumbers(text, quota, period)) {
+      int cpus = quotaCpus(quota, period);
+      if (cpus > 0 && (least == 0 || cpus < least)) least = cpus;
+    }
+    std::size_t slash = at.rfind('/');
+    if (at.empty() || at == "/" || slash == std::string::npos) break;
+    at.erase(slash);
+  }
+  return least;
+}
+
 }  // namespace
 
 int cgroupCpuQuota(const std::string& groupsFile, const std::string& root) {
   std::string groups = readSmallFile(groupsFile);
+  int least = 0;
   for (std::size_t start = 0; start < groups.size();) {
     std::size_t end = groups.find('\n', start);
     if (end == std::string::npos) end = groups.size();
     std::string line = groups.substr(start, end - start);
     start = end + 1;
-    // "0::/path" names the unified hierarchy; "N:cpu,cpuacct:/path" the older one.
+    // "0::/path" names the unified hierarchy; "N:cpu,cpuacct:/path" the older one. A system
+    // may have both: the least quota of either holds.
     std::size_t first = line.find(':');
     std::size_t second = first == std::string::npos ? first : line.find(':', first + 1);
     if (second == std::string::npos) continue;
     std::string controllers = line.substr(first + 1, second - first - 1);
     std::string path = line.substr(second + 1);
-    double quota = 0;
-    double period = 0;
+    std::vector<int> found;
     if (controllers.empty()) {
-      // A group may run on no more than any group above it allows ("max": no limit).
-      int least = 0;
-      for (std::string at = path;; at = at.substr(0, at.rfind('/'))) {
-        if (twoNumbers(readSmallFile(root + at + "/cpu.max"), quota, period)) {
-          int cpus = quotaCpus(quota, period);
-          if (cpus > 0 && (least == 0 || cpus < least)) least = cpus;
-        }
-        if (at.empty() || at == "/") break;
+      found.push_back(leastQuotaUp(root, path, true));
+    } else if (("," + controllers + ",").find(",cpu,") != std::string::npos) {
+      for (const char* mount : {"/cpu,cpuacct", "/cpuacct,cpu", "/cpu"}) {
+        found.push_back(leastQuotaUp(root + mount, path, false));
       }
-      return least;
     }
-    if (("," + controllers + ",").find(",cpu,") != std::string::npos) {
-      for (std::string mount : {"/cpu,cpuacct", "/cpu"}) {
-        std::string group = root + mount + path;
-        std::string quotaText = readSmallFile(group + "/cpu.cfs_quota_us");
-        std::string periodText = readSmallFile(group + "/cpu.cfs_period_us");
-        if (twoNumbers(quotaText + " " + periodText, quota, period)) {
-          return quotaCpus(quota, period);
-        }
-      }
+    for (int cpus : found) {
+      if (cpus > 0 && (least == 0 || cpus < least)) least = cpus;
     }
   }
-  return 0;
+  return least;
 }
 
 int usableCpuCount() {

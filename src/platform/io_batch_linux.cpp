@@ -1,5 +1,6 @@
 // Batches through io_uring, set up with raw system calls. Where the kernel has no ring, has
-// it switched off, or lacks one of the operations, every batch is made one by one instead.
+// it switched off, or lacks one of the operations, every batch is made one by one instead; an
+// operation the ring gives up on is made again on its own, so the ring never loses a file.
 #include <errno.h>
 #include <linux/io_uring.h>
 #include <sys/mman.h>
@@ -7,8 +8,10 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <bitset>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 
 #include "platform/io_batch.h"
 
@@ -29,6 +32,17 @@ struct Ring {
 
 // Each thread that opens files has a ring of its own.
 thread_local Ring ring;
+
+// Every how many operations handed to a ring one is failed on purpose (tests); 0: none.
+std::atomic<unsigned> failEvery{0};
+
+// The operations this thread handed to its ring while failing was on, and those it failed.
+thread_local unsigned long long handedOver = 0;
+thread_local unsigned long long failedOnPurpose = 0;
+
+// The ways an operation is failed on purpose, in turn: the error given instead of running it,
+// or 0 for a read cut short.
+constexpr int kFaults[] = {ECANCELED, EAGAIN, EINTR, ENOMEM, EBUSY, 0};
 
 int ringSetup(unsigned entries, io_uring_params& params) {
   return static_cast<int>(syscall(__NR_io_uring_setup, entries, &params));
@@ -135,6 +149,76 @@ void prepare(io_uring_sqe& entry, const BatchOp& op, std::size_t index) {
   }
 }
 
+// Turns `entry` into an operation that does nothing, and gives the error that it is to end
+// with instead of `op`'s, in the next of the ways in turn; 0 where it still runs, cut short.
+int spoil(io_uring_sqe& entry, const BatchOp& op) {
+  int fault = kFaults[failedOnPurpose++ % std::size(kFaults)];
+  if (op.kind == BatchOp::kRead && fault == 0) {
+    entry.len = entry.len > 1 ? entry.len / 2 : entry.len;
+    return 0;
+  }
+  // A close the ring gives up on is one it never began.
+  if (fault == 0 || (op.kind == BatchOp::kClose && fault != EAGAIN)) fault = ECANCELED;
+  io_uring_sqe nothing{};
+  nothing.opcode = IORING_OP_NOP;
+  nothing.user_data = entry.user_data;
+  nothing.flags = entry.flags;
+  entry = nothing;
+  return fault;
+}
+
+// Whether `op` failed for the ring's reasons, not the file's: the ring cancelled it (it could
+// start no worker for it), refused it for now, was interrupted or ran short of memory. A close
+// is made again only where it never began, which leaves its descriptor open.
+bool failedInRing(const BatchOp& op) {
+  switch (op.result) {
+    case -ECANCELED:
+    case -EAGAIN:
+      return true;
+    case -EINTR:
+    case -ENOMEM:
+    case -EBUSY:
+      return op.kind != BatchOp::kClose;
+    default:
+      return false;
+  }
+}
+
+// Makes again, one by one, the operations of `tail`, a chain of linked operations from the
+// first that failed in the ring on: every one that failed in the ring, and every read after it,
+// since a read takes the file's bytes from where the reads before it left off. The bytes that
+// those reads took are first given back to their files, last first.
+void redoChain(std::span<BatchOp> tail) {
+  // Reads whose bytes stay taken: a pipe in a file's place cannot give them back.
+  std::bitset<kBatchLimit> kept;
+  for (std::size_t i = tail.size(); i-- > 0;) {
+    const BatchOp& op = tail[i];
+    if (op.kind == BatchOp::kRead && op.result > 0 && lseek(op.fd, -op.result, SEEK_CUR) < 0) {
+      kept.set(i);
+    }
+  }
+  for (std::size_t i = 0; i < tail.size(); ++i) {
+    BatchOp& op = tail[i];
+    bool readAgain = op.kind == BatchOp::kRead && !kept.test(i);
+    if (readAgain || failedInRing(op)) runOneByOne(std::span<BatchOp>(&op, 1));
+  }
+}
+
+// Makes again what the ring failed to do in `ops`, chain by chain.
+void redoFailed(std::span<BatchOp> ops) {
+  for (std::size_t start = 0; start < ops.size();) {
+    std::size_t end = start;
+    while (end + 1 < ops.size() && ops[end].thenNext) ++end;
+    for (std::size_t i = start; i <= end; ++i) {
+      if (failedInRing(ops[i])) {
+        redoChain(ops.subspan(i, end + 1 - i));
+        break;
+      }
+    }
+    start = end + 1;
+  }
+}
+
 // Takes every completion there is; returns how many.
 std::size_t reap(std::span<BatchOp> ops) {
   std::atomic_ref<unsigned> head(*ring.cqHead);
@@ -158,10 +242,14 @@ bool runBatch(std::span<BatchOp> ops) {
     runOneByOne(ops);
     return true;
   }
+  const unsigned every = failEvery.load(std::memory_order_relaxed);
+  int spoiled[kBatchLimit];  // where failing on purpose: the error each operation ends with
   std::atomic_ref<unsigned> sqTail(*ring.sqTail);
   unsigned tail = sqTail.load(std::memory_order_relaxed);
   for (std::size_t i = 0; i < ops.size(); ++i) {
-    prepare(ring.sqes[(tail + i) & ring.sqMask], ops[i], i);
+    io_uring_sqe& entry = ring.sqes[(tail + i) & ring.sqMask];
+    prepare(entry, ops[i], i);
+    if (every != 0) spoiled[i] = ++handedOver % every == 0 ? spoil(entry, ops[i]) : 0;
   }
   sqTail.store(tail + static_cast<unsigned>(ops.size()), std::memory_order_release);
 
@@ -188,9 +276,17 @@ bool runBatch(std::span<BatchOp> ops) {
     submitted += static_cast<std::size_t>(taken);
     completed += reap(ops);
   }
+  for (std::size_t i = 0; every != 0 && i < ops.size(); ++i) {
+    if (spoiled[i] != 0) ops[i].result = -spoiled[i];
+  }
+  redoFailed(ops);
   return true;
 }
 
 bool batchesAreJoined() {
   return ringReady();
+}
+
+void failBatchOperations(unsigned every) {
+  failEvery.store(every, std::memory_order_relaxed);
 }

@@ -10,3 +10,5 @@ bool runBatch(std::span<BatchOp> ops) {
 bool batchesAreJoined() {
   return false;
 }
+
+void failBatchOperations(unsigned) {}

@@ -9,11 +9,12 @@ extern const char* const kOtherHost;
 /// The separator that skern joins paths with on this host.
 extern const char kSeparator;
 
-/// How a case runs skern beyond its command line (POSIX only).
+/// How a case runs skern beyond its command line (POSIX only, but for `outputInTree`).
 struct RunLimits {
-  long openFiles = 0;       ///< The most files open at once, when above 0.
-  long memoryMiB = 0;       ///< The most address space, when above 0.
-  bool fullOutput = false;  ///< Standard output is a device that is always full.
+  long openFiles = 0;        ///< The most files open at once, when above 0.
+  long memoryMiB = 0;        ///< The most address space, when above 0.
+  bool fullOutput = false;   ///< Standard output is a device that is always full.
+  std::string outputInTree;  ///< Standard output is this file of the tree, where not empty.
 };
 
 /// The skern that the cases run: the one built, unless the command line names another.
@@ -26,7 +27,8 @@ std::string makeFolder();
 /// on POSIX, or the attribute hidden or system set on Windows. False when it cannot.
 bool stageSpecial(const std::string& kind, const std::string& path);
 
-/// Runs skern `line` in `root`, no input, no terminal, output in `root`.out and .err; gives the
+/// Runs skern `line` in `root`, no input, no terminal, output in `root`.out (or the file of the
+/// tree that `limits` names) and .err; gives the
 /// exit status, or 128 + the ending signal. POSIX splits `line` at unquoted blanks and expands
 /// each argument; Windows expands `line` into the raw command line after the program.
 int runLine(const std::string& root, const std::string& line,

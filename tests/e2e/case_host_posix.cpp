@@ -60,7 +60,9 @@ int runLine(const std::string& root, const std::string& line,
     // Without the power to read any file whatever its mode, root too meets unreadable files.
     prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0);
     prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0);
-    std::string out = limits.fullOutput ? "/dev/full" : root + ".out";
+    std::string out = limits.fullOutput             ? "/dev/full"
+                      : limits.outputInTree.empty() ? root + ".out"
+                                                    : root + "/" + limits.outputInTree;
     dup2(open("/dev/null", O_RDONLY), 0);
     dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
     dup2(open((root + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);

@@ -56,7 +56,7 @@ bool stageSpecial(const std::string& kind, const std::string& path) {
 }
 
 int runLine(const std::string& root, const std::string& line,
-            std::string (*expand)(const std::string&), const RunLimits& /*limits*/) {
+            std::string (*expand)(const std::string&), const RunLimits& limits) {
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   auto open = [&](const std::string& path, DWORD access, DWORD creation) {
     return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, creation,
@@ -66,7 +66,9 @@ int runLine(const std::string& root, const std::string& line,
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = open("NUL", GENERIC_READ, OPEN_EXISTING);
-  startup.hStdOutput = open(root + ".out", GENERIC_WRITE, CREATE_ALWAYS);
+  std::string out =
+      limits.outputInTree.empty() ? root + ".out" : windowsPath(root + "/" + limits.outputInTree);
+  startup.hStdOutput = open(out, GENERIC_WRITE, CREATE_ALWAYS);
   startup.hStdError = open(root + ".err", GENERIC_WRITE, CREATE_ALWAYS);
   PROCESS_INFORMATION process = {};
   std::string program = windowsPath(skernExecutable);

@@ -150,7 +150,10 @@ bool run(const Case& c, const std::string& where) {
   bool ok = status == c.status;
   if (!ok) std::cout << where << ": exit status " << status << ", expected " << c.status << "\n";
   for (auto [stream, expected] : {std::pair("out", &c.out), std::pair("err", &c.err)}) {
-    std::ifstream in(root + "." + stream, std::ios::binary);
+    const std::string& inTree = c.limits.outputInTree;
+    std::ifstream in(
+        stream == std::string("out") && !inTree.empty() ? root + "/" + inTree : root + "." + stream,
+        std::ios::binary);
     std::string actual(std::istreambuf_iterator<char>(in), {}), shown;
     std::vector<std::string> parts = pieces(*expected, true);
     if (matches(actual, parts)) continue;
@@ -202,8 +205,9 @@ std::vector<Case> readCases(const std::string& file) {
     } else if (word == "limit") {
       (rest.rfind("files", 0) == 0 ? c.limits.openFiles : c.limits.memoryMiB) =
           std::stol(rest.substr(rest.find(' ')));
-    } else if (word == "output") {
-      c.limits.fullOutput = true;
+    } else if (word == "output") {  // output full | output into PATH
+      if (rest == "full") c.limits.fullOutput = true;
+      if (rest.rfind("into ", 0) == 0) c.limits.outputInTree = rest.substr(5);
     } else {  // KIND [COUNT or OFFSET] PATH [= BYTES | -> TARGET]
       long long number = word == "patch" || word == "files" ? std::stoll(rest) : 0;
       if (word == "patch" || word == "files") rest = rest.substr(rest.find(' ') + 1);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -120,6 +121,53 @@ TEST_F(Reader, ABatchServesTheFilesAfterOnePassedOver) {
   EXPECT_EQ(readAll(paths[0]), "a");
   ASSERT_EQ(unlink(paths[2].c_str()), 0);
   EXPECT_EQ(readAll(paths[2]), "c");
+}
+
+// Whatever share of its operations the ring gives up on, and in whichever way, every file comes
+// out as it is on disk: a file is missing only where it is missing.
+TEST_F(Reader, OperationsTheRingFailsAreMadeAgain) {
+  if (!batchesAreJoined()) GTEST_SKIP() << "no ring here: every operation is a plain call";
+  // Sizes around the bytes read with the open and the read after it.
+  const std::size_t sizes[] = {0,     1,     100,   4095,  4096,  4097,  20000,
+                               65535, 65536, 65537, 69632, 69633, 140000};
+  std::vector<std::string> paths, truth;
+  for (int d = 0; d < 3; ++d) ASSERT_EQ(mkdir((root + "/" + std::to_string(d)).c_str(), 0755), 0);
+  for (int i = 0; i < 300; ++i) {
+    std::string name = std::to_string(i / 100) + "/" + std::to_string(i);
+    paths.push_back(write(name, contentOf(i, sizes[i % 13])));
+    truth.push_back(contentOf(i, sizes[i % 13]));
+    if (i % 50 == 7) {  // listed, then removed
+      ASSERT_EQ(unlink(paths.back().c_str()), 0);
+      truth.back() = "<no open>";
+    }
+    if (i % 50 == 31) {  // listed, then a directory in its place
+      ASSERT_EQ(unlink(paths.back().c_str()) | mkdir(paths.back().c_str(), 0755), 0);
+      truth.back() = "<no open>";
+    }
+  }
+  // Read as a scan reads them: announced 16 at a time, then opened in that order.
+  auto readTree = [&] {
+    std::vector<std::string> got;
+    for (std::size_t first = 0; first < paths.size(); first += 16) {
+      auto from = paths.begin() + static_cast<std::ptrdiff_t>(first);
+      expectFiles(
+          std::vector<std::string>(from, from + std::min<std::ptrdiff_t>(16, paths.end() - from)));
+      for (std::size_t i = first; i < first + 16 && i < paths.size(); ++i) {
+        got.push_back(readAll(paths[i]));
+      }
+    }
+    resetFileAccess();
+    return got;
+  };
+  for (unsigned every : {0u, 1u, 2u, 3u, 7u}) {
+    failBatchOperations(every);
+    std::vector<std::string> got = readTree();
+    failBatchOperations(0);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+      EXPECT_TRUE(got[i] == truth[i]) << "one in " << every << " failed: " << paths[i] << " gave "
+                                      << got[i].size() << " bytes for " << truth[i].size();
+    }
+  }
 }
 
 // A batch shares the directory of its first path; a path elsewhere, or a name relative to the
