@@ -245,6 +245,7 @@ bool FileScan::splitFile(OpenFile& file, FileOutput& out, PieceSink* pieces) {
   split->tally->fullPath();  // formed once, before the pieces share it
   // Every piece reads with positioned reads; the bytes read with the open lie in this
   // thread's own room, which its next files take.
+  reader_.handOver(file);
   split->file = file;
   split->file.ahead = std::string_view();
   split->file.aheadIsWhole = false;
@@ -288,7 +289,7 @@ void FileScan::scan(const FileToScan& file, FileOutput& out, PieceSink* pieces) 
   }
   OpenFile opened;
   try {
-    if (!openForReading(file.path, opened)) {
+    if (!reader_.open(file.path, opened)) {
       if (config_.verboseErrors) report("skern:skern():couldn't open \"%s\"\n");
       return;
     }
@@ -319,5 +320,5 @@ void FileScan::scan(const FileToScan& file, FileOutput& out, PieceSink* pieces) 
     if (config_.verboseErrors) report("skern:skern():out of memory \"%s\"\n");
   }
   out.flush();
-  closeFile(opened);
+  reader_.close(opened);
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "expr/hit_eval.h"
 #include "files/line_list.h"
@@ -73,8 +74,14 @@ class FileScan {
   /// Scans piece `index` of `file`, writing to `out`, which shows the file's tally.
   void scanPiece(SplitFile& file, std::uint64_t index, FileOutput& out);
 
+  /// Tells the scan the files it is to open next, in this order, so that they may be opened
+  /// together.
+  void expectFiles(std::vector<std::string> paths) { reader_.expectFiles(std::move(paths)); }
+
   /// The text as the scan holds it (for tests: the read size).
   LineList& lines() { return lines_; }
+  /// What the scan opens and reads files with (for tests: the bytes read with the open).
+  FileReader& reader() { return reader_; }
 
  private:
   void report(const char* format);
@@ -92,6 +99,7 @@ class FileScan {
 
   const ScanConfig& config_;
   WindowReach reach_;
+  FileReader reader_;
   LineList lines_;
   FileOutput* out_ = nullptr;
   std::size_t firstElement_ = 0;  // the unit's first element

@@ -38,6 +38,7 @@ class RealScanner : public UnitScanner {
     out.useTally(file.tally);
     scan_.scanPiece(file, index, out);
   }
+  void expectFiles(std::vector<std::string> paths) override { scan_.expectFiles(std::move(paths)); }
 
  private:
   FileScan scan_;
@@ -133,7 +134,7 @@ void ScanQueue::addFiles(std::vector<FileToScan> files) {
     for (const FileToScan& file : files) {
       if (!file.extensionSkipped) paths.push_back(file.path);
     }
-    expectFiles(std::move(paths));
+    callerScanner_->expectFiles(std::move(paths));
     for (const FileToScan& file : files) {
       FileOutput out(streams_);
       callerScanner_->scanFile(file, out, nullptr);
@@ -181,8 +182,7 @@ void ScanQueue::passTo(std::uint64_t unit) {
 }
 
 bool ScanQueue::hasRoom() const {
-  return jobs_.size() < kMostJobsWaiting &&
-         nextStep_ - (due() >> kPieceBits) < kMostStepsAhead;
+  return jobs_.size() < kMostJobsWaiting && nextStep_ - (due() >> kPieceBits) < kMostStepsAhead;
 }
 
 void ScanQueue::waitForRoom(std::unique_lock<std::mutex>& lock) {
@@ -198,7 +198,7 @@ void ScanQueue::runJob(Worker& worker, UnitScanner& scanner, Job& job) {
   for (const Unit& unit : job.units) {
     if (!unit.split && !unit.file.extensionSkipped) paths.push_back(unit.file.path);
   }
-  if (!paths.empty()) expectFiles(std::move(paths));
+  if (!paths.empty()) scanner.expectFiles(std::move(paths));
   for (std::size_t i = 0; i < job.units.size(); ++i) {
     Unit& unit = job.units[i];
     FileOutput out(streams_, *this, unit.key, unit.next, worker.held, heldByOne_);
@@ -229,7 +229,6 @@ void ScanQueue::work(Worker& worker) {
       }
       runJob(worker, *scanner, job);
     }
-    resetFileAccess();
   } catch (const std::bad_alloc&) {
     ranOutOfMemory();
   }

@@ -9,8 +9,8 @@
 #include <deque>
 #include <functional>
 #include <map>
-#include <mutex>
 #include <memory>
+#include <mutex>
 #include <string_view>
 #include <thread>
 #include <vector>
@@ -27,6 +27,8 @@ class UnitScanner {
   virtual void scanFile(const FileToScan& file, FileOutput& out, PieceSink* pieces) = 0;
   /// Scans piece `index` of `file`, writing to `out`.
   virtual void scanPiece(SplitFile& file, std::uint64_t index, FileOutput& out) = 0;
+  /// Tells the scanner the files it is to open next, in this order.
+  virtual void expectFiles(std::vector<std::string> paths) { (void)paths; }
 };
 
 /// Makes the scanner of one thread.

@@ -2,7 +2,7 @@
 #include <unistd.h>
 
 #include "platform/current_directory.h"
-#include "platform/file_reader.h"
+#include "platform/held_directory_posix.h"
 
 namespace {
 
@@ -23,6 +23,6 @@ std::string currentDirectory() {
 
 bool setCurrentDirectory(const std::string& path) {
   isKnown = false;
-  resetFileAccess();
+  walkDirectory().release();
   return chdir(path.c_str()) == 0;
 }

@@ -35,36 +35,50 @@ struct OpenFile {
   long long size = -1;        ///< The file's size when opened, where the host told it; else -1.
 };
 
-/// Sets how many bytes at most are read with a file's open (tests make it tiny); some hosts
-/// read none.
-void setReadAheadBytes(std::size_t bytes);
+/// Opens and reads the files that one scan looks at, one after the other; each thread that
+/// scans owns one. Where the host allows, it opens the files it expects next together and
+/// reads their first bytes with the open. It lets go of what it holds when destroyed.
+class FileReader {
+ public:
+  FileReader();
+  ~FileReader();
+  FileReader(const FileReader&) = delete;
+  FileReader& operator=(const FileReader&) = delete;
 
-/// Tells the reader the files that are to be opened next, in this order, so that the host may
-/// open and start reading several at once. Files opened otherwise are opened one by one.
-void expectFiles(std::vector<std::string> paths);
+  /// Tells the reader the files that are to be opened next, in this order. Files opened
+  /// otherwise are opened one by one.
+  void expectFiles(std::vector<std::string> paths);
+  /// Opens an existing file for reading only, without creating, locking or changing it.
+  bool open(const std::string& path, OpenFile& file);
+  /// Closes `file`, which this reader opened; nothing happens when it is not open.
+  void close(OpenFile& file);
+  /// Lets `file`, which this reader opened, outlive the reader's part in it: `closeFile`
+  /// closes it, on any thread.
+  void handOver(const OpenFile& file);
+  /// Lets go of the files read ahead and the directory held.
+  void reset();
+
+  /// Sets how many bytes at most are read with a file's open (tests make it tiny); some hosts
+  /// read none.
+  void setReadAheadBytes(std::size_t bytes);
+  /// Makes every `every`-th operation of a batch fail as the system may fail it (tests).
+  void failBatchOperations(unsigned every);
+  /// Whether the host takes the reader's opens and reads together (tests).
+  bool batchesAreJoined();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 /// How many threads may open and read files at once without running the process out of
 /// descriptors: each may hold a batch of files open; at least 1.
 int mostReadingThreads();
-
-/// Opens an existing file for reading only, without creating, locking or changing it.
-bool openForReading(const std::string& path, OpenFile& file);
-
-/// Reads at most `most` bytes of `file` into `into`: the count read, 0 at the end, -1 on error.
-/// Fewer bytes than asked for do not mean that the file has ended.
-long long readSomeBytes(OpenFile& file, char* into, std::size_t most);
 
 /// Reads at most `most` bytes of `file` from byte `offset` on, without using or moving the
 /// file's position (several threads may read one file so): the count read, 0 at the end, -1
 /// on error.
 long long readBytesAt(OpenFile& file, char* into, std::size_t most, std::uint64_t offset);
 
-/// Goes back to the start of `file`; false when that fails.
-bool rewindFile(OpenFile& file);
-
-/// Closes `file`; nothing happens when it is not open.
+/// Closes `file` at once, whichever thread opened it; nothing happens when it is not open.
 void closeFile(OpenFile& file);
-
-/// Lets go of what the reader holds open between files: the directory it works in and files
-/// read ahead (for tests, and when the current directory changes).
-void resetFileAccess();

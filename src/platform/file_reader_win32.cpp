@@ -17,15 +17,36 @@ HANDLE handleOf(const OpenFile& file) {
 
 }  // namespace
 
-void setReadAheadBytes(std::size_t) {}
+// Windows opens every file on its own: a reader holds nothing.
+struct FileReader::State {};
 
-void expectFiles(std::vector<std::string>) {}
+FileReader::FileReader() = default;
+
+FileReader::~FileReader() = default;
+
+void FileReader::setReadAheadBytes(std::size_t) {}
+
+void FileReader::failBatchOperations(unsigned) {}
+
+bool FileReader::batchesAreJoined() {
+  return false;
+}
+
+void FileReader::expectFiles(std::vector<std::string>) {}
+
+void FileReader::reset() {}
+
+void FileReader::handOver(const OpenFile&) {}
+
+void FileReader::close(OpenFile& file) {
+  closeFile(file);
+}
 
 int mostReadingThreads() {
   return 64;  // Windows sets no small limit on open handles
 }
 
-bool openForReading(const std::string& path, OpenFile& file) {
+bool FileReader::open(const std::string& path, OpenFile& file) {
   file = OpenFile();
   // Others may go on reading, writing, renaming or deleting the file while skern reads it. The
   // bytes are read as they are on disk; the caller applies the text-mode rules.
@@ -37,15 +58,6 @@ bool openForReading(const std::string& path, OpenFile& file) {
   LARGE_INTEGER size;
   if (GetFileSizeEx(handle, &size)) file.size = size.QuadPart;
   return true;
-}
-
-long long readSomeBytes(OpenFile& file, char* into, std::size_t most) {
-  // One ReadFile takes at most a DWORD's worth; the file's position is 64 bits wide, so reads
-  // go on beyond 4 GiB.
-  DWORD ask = most > (1u << 30) ? (1u << 30) : static_cast<DWORD>(most);
-  DWORD got = 0;
-  if (!ReadFile(handleOf(file), into, ask, &got, nullptr)) return -1;
-  return static_cast<long long>(got);
 }
 
 long long readBytesAt(OpenFile& file, char* into, std::size_t most, std::uint64_t offset) {
@@ -61,15 +73,8 @@ long long readBytesAt(OpenFile& file, char* into, std::size_t most, std::uint64_
   return static_cast<long long>(got);
 }
 
-bool rewindFile(OpenFile& file) {
-  LARGE_INTEGER start = {};
-  return SetFilePointerEx(handleOf(file), start, nullptr, FILE_BEGIN) != 0;
-}
-
 void closeFile(OpenFile& file) {
   if (file.handle == -1) return;
   CloseHandle(handleOf(file));
   file.handle = -1;
 }
-
-void resetFileAccess() {}

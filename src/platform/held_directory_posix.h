@@ -1,19 +1,36 @@
-// The directory skern is working in, held open on POSIX: it is listed, identified and its
-// files are opened through one descriptor, so that the system walks its path only once.
+// A directory held open on POSIX: it is listed, identified and its files are opened through
+// one descriptor, so that the system walks its path only once.
 #pragma once
 
 #include <dirent.h>
 
 #include <string>
 
-/// The descriptor of `directory` ("" for the current one, else ending in a separator), opened
-/// unless it is the one held; the directory held before is closed. -1 when it cannot be opened.
-int heldDirectoryFd(const std::string& directory);
+/// One directory held open at a time; the one held before is closed when another is asked for.
+class HeldDirectory {
+ public:
+  HeldDirectory() = default;
+  ~HeldDirectory() { release(); }
+  HeldDirectory(const HeldDirectory&) = delete;
+  HeldDirectory& operator=(const HeldDirectory&) = delete;
 
-/// The held stream of `directory`, as `heldDirectoryFd` opens it, positioned at its first
-/// entry. Null when it cannot be opened.
-DIR* heldDirectoryToList(const std::string& directory);
+  /// The descriptor of `directory` ("" for the current one, else ending in a separator),
+  /// opened unless it is the one held. -1 when it cannot be opened.
+  int fd(const std::string& directory);
+  /// The stream of `directory`, as `fd` opens it, positioned at its first entry. Null when it
+  /// cannot be opened.
+  DIR* toList(const std::string& directory);
+  /// Closes the directory held.
+  void release();
 
-/// Closes the held directory (relative names mean other directories once the current one
-/// changes).
-void releaseHeldDirectory();
+ private:
+  DIR* hold(const std::string& directory);
+
+  std::string path_;
+  DIR* stream_ = nullptr;
+  bool listed_ = false;  // the stream has been read since it was opened
+};
+
+/// The directory the walk of this thread lists and identifies (relative names mean other
+/// directories once the current one changes: it is released then).
+HeldDirectory& walkDirectory();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <span>
 
 /// One operation of a batch.
@@ -22,22 +23,37 @@ struct BatchOp {
 /// The most operations one `runBatch` takes.
 constexpr std::size_t kBatchLimit = 64;
 
-/// Carries out every operation of `ops` (at most `kBatchLimit`) and waits until all are done;
-/// their order holds only within each file. Where the system takes no batches, they are made
-/// one by one; an operation that the batch failed for its own reasons (cancelled, refused,
-/// interrupted, short of memory) is made again one by one, in its file's order, so a batch
-/// gives the results the plain calls give. False when `ops` is over the limit or the batch
-/// broke off while the system still held some of it: the buffers of its reads must then no
-/// longer be used.
-bool runBatch(std::span<BatchOp> ops);
+/// Hands batches to the system where it takes them together (Linux's io_uring); each reader
+/// has its own, set up on first use and let go of when it is destroyed.
+class BatchRing {
+ public:
+  BatchRing();
+  ~BatchRing();
+  BatchRing(const BatchRing&) = delete;
+  BatchRing& operator=(const BatchRing&) = delete;
 
-/// Whether `runBatch` hands operations to the system together (for tests and measurements).
-bool batchesAreJoined();
+  /// Carries out every operation of `ops` (at most `kBatchLimit`) and waits until all are
+  /// done; their order holds only within each file. Where the system takes no batches, they
+  /// are made one by one; an operation that the batch failed for its own reasons (cancelled,
+  /// refused, interrupted, short of memory) is made again one by one, in its file's order, so
+  /// a batch gives the results the plain calls give. False when `ops` is over the limit or the
+  /// batch broke off while the system still held some of it: the buffers of its reads must
+  /// then no longer be used.
+  bool run(std::span<BatchOp> ops);
 
-/// Makes every `every`-th operation handed to a batch fail the way batches fail operations, in
-/// turn cancelled, refused, interrupted, short of memory, busy and (a read) cut short, so that
-/// tests can show that nothing is lost; 0, as at start, makes none fail. For tests only.
-void failBatchOperations(unsigned every);
+  /// Whether `run` hands operations to the system together (for tests and measurements).
+  bool joined();
+
+  /// Makes every `every`-th operation handed over fail the way batches fail operations, in
+  /// turn cancelled, refused, interrupted, short of memory, busy and (a read) cut short, so
+  /// that tests can show that nothing is lost; 0, as at start, makes none fail.
+  void failEvery(unsigned every);
+
+  struct Ring;
+
+ private:
+  std::unique_ptr<Ring> ring_;
+};
 
 /// Carries out `ops` one after the other, each with its own system call, and sets their
 /// results.

@@ -15,12 +15,15 @@
 
 #include "platform/io_batch.h"
 
-namespace {
-
-struct Ring {
+// The ring of one reader, set up on first use.
+struct BatchRing::Ring {
   bool tried = false;  // set-up was attempted
   bool usable = false;
   int fd = -1;
+  void* rings = nullptr;  // the mapped rings, and their size
+  std::size_t ringBytes = 0;
+  void* entries = nullptr;  // the mapped submission entries, and their size
+  std::size_t entryBytes = 0;
   unsigned* sqTail = nullptr;
   unsigned sqMask = 0;
   unsigned* cqHead = nullptr;
@@ -28,17 +31,16 @@ struct Ring {
   unsigned cqMask = 0;
   io_uring_sqe* sqes = nullptr;
   io_uring_cqe* cqes = nullptr;
+  // Every how many operations handed to the ring one is failed on purpose (tests); 0: none.
+  unsigned failEvery = 0;
+  // The operations handed to the ring while failing was on, and those it failed.
+  unsigned long long handedOver = 0;
+  unsigned long long failedOnPurpose = 0;
 };
 
-// Each thread that opens files has a ring of its own.
-thread_local Ring ring;
+namespace {
 
-// Every how many operations handed to a ring one is failed on purpose (tests); 0: none.
-std::atomic<unsigned> failEvery{0};
-
-// The operations this thread handed to its ring while failing was on, and those it failed.
-thread_local unsigned long long handedOver = 0;
-thread_local unsigned long long failedOnPurpose = 0;
+using Ring = BatchRing::Ring;
 
 // The ways an operation is failed on purpose, in turn: the error given instead of running it,
 // or 0 for a read cut short.
@@ -48,38 +50,43 @@ int ringSetup(unsigned entries, io_uring_params& params) {
   return static_cast<int>(syscall(__NR_io_uring_setup, entries, &params));
 }
 
-int ringEnter(unsigned submit, unsigned wait) {
+int ringEnter(const Ring& ring, unsigned submit, unsigned wait) {
   return static_cast<int>(
       syscall(__NR_io_uring_enter, ring.fd, submit, wait, IORING_ENTER_GETEVENTS, nullptr, 0));
 }
 
-int ringRegister(unsigned opcode, void* argument, unsigned count) {
+int ringRegister(const Ring& ring, unsigned opcode, void* argument, unsigned count) {
   return static_cast<int>(syscall(__NR_io_uring_register, ring.fd, opcode, argument, count));
 }
 
 // Whether the kernel knows every operation a batch uses.
-bool operationsSupported() {
+bool operationsSupported(const Ring& ring) {
   constexpr unsigned kProbed = 64;
   alignas(io_uring_probe) unsigned char
       space[sizeof(io_uring_probe) + kProbed * sizeof(io_uring_probe_op)] = {};
   auto* probe = reinterpret_cast<io_uring_probe*>(space);
-  if (ringRegister(IORING_REGISTER_PROBE, probe, kProbed) < 0) return false;
+  if (ringRegister(ring, IORING_REGISTER_PROBE, probe, kProbed) < 0) return false;
   for (unsigned op : {IORING_OP_OPENAT, IORING_OP_READ, IORING_OP_CLOSE}) {
     if (op > probe->last_op || !(probe->ops[op].flags & IO_URING_OP_SUPPORTED)) return false;
   }
   return true;
 }
 
-bool mapRing(const io_uring_params& params) {
+bool mapRing(Ring& ring, const io_uring_params& params) {
   std::size_t sqBytes = params.sq_off.array + params.sq_entries * sizeof(unsigned);
   std::size_t cqBytes = params.cq_off.cqes + params.cq_entries * sizeof(io_uring_cqe);
   std::size_t bytes = sqBytes > cqBytes ? sqBytes : cqBytes;
   void* rings = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, ring.fd,
                      IORING_OFF_SQ_RING);
   if (rings == MAP_FAILED) return false;
-  void* sqes = mmap(nullptr, params.sq_entries * sizeof(io_uring_sqe), PROT_READ | PROT_WRITE,
-                    MAP_SHARED | MAP_POPULATE, ring.fd, IORING_OFF_SQES);
+  ring.rings = rings;
+  ring.ringBytes = bytes;
+  std::size_t entryBytes = params.sq_entries * sizeof(io_uring_sqe);
+  void* sqes = mmap(nullptr, entryBytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, ring.fd,
+                    IORING_OFF_SQES);
   if (sqes == MAP_FAILED) return false;
+  ring.entries = sqes;
+  ring.entryBytes = entryBytes;
   char* base = static_cast<char*>(rings);
   ring.sqTail = reinterpret_cast<unsigned*>(base + params.sq_off.tail);
   ring.sqMask = *reinterpret_cast<unsigned*>(base + params.sq_off.ring_mask);
@@ -94,7 +101,17 @@ bool mapRing(const io_uring_params& params) {
   return true;
 }
 
-bool setUp() {
+// Lets go of the ring's maps and descriptor.
+void tearDown(Ring& ring) {
+  if (ring.entries != nullptr) munmap(ring.entries, ring.entryBytes);
+  if (ring.rings != nullptr) munmap(ring.rings, ring.ringBytes);
+  if (ring.fd >= 0) close(ring.fd);
+  ring.entries = nullptr;
+  ring.rings = nullptr;
+  ring.fd = -1;
+}
+
+bool setUp(Ring& ring) {
   ring.tried = true;
   io_uring_params params{};
   // Completions are taken only while the thread that owns the ring waits for them.
@@ -107,21 +124,20 @@ bool setUp() {
   if (ring.fd < 0) return false;
   const unsigned needed = IORING_FEAT_SINGLE_MMAP | IORING_FEAT_RW_CUR_POS;
   if ((params.features & needed) != needed || params.sq_entries < kBatchLimit ||
-      params.cq_entries < kBatchLimit || !operationsSupported() || !mapRing(params)) {
-    close(ring.fd);
-    ring.fd = -1;
+      params.cq_entries < kBatchLimit || !operationsSupported(ring) || !mapRing(ring, params)) {
+    tearDown(ring);
     return false;
   }
   // A file that is not in memory is read by a kernel worker; one at a time is enough for a
   // thread that looks at its files one after the other.
   unsigned workers[2] = {1, 1};
-  ringRegister(IORING_REGISTER_IOWQ_MAX_WORKERS, workers, 2);
+  ringRegister(ring, IORING_REGISTER_IOWQ_MAX_WORKERS, workers, 2);
   return true;
 }
 
 // Whether the ring can take batches, set up on first asking.
-bool ringReady() {
-  if (!ring.tried) ring.usable = setUp();
+bool ringReady(Ring& ring) {
+  if (!ring.tried) ring.usable = setUp(ring);
   return ring.usable;
 }
 
@@ -151,8 +167,8 @@ void prepare(io_uring_sqe& entry, const BatchOp& op, std::size_t index) {
 
 // Turns `entry` into an operation that does nothing, and gives the error that it is to end
 // with instead of `op`'s, in the next of the ways in turn; 0 where it still runs, cut short.
-int spoil(io_uring_sqe& entry, const BatchOp& op) {
-  int fault = kFaults[failedOnPurpose++ % std::size(kFaults)];
+int spoil(Ring& ring, io_uring_sqe& entry, const BatchOp& op) {
+  int fault = kFaults[ring.failedOnPurpose++ % std::size(kFaults)];
   if (op.kind == BatchOp::kRead && fault == 0) {
     entry.len = entry.len > 1 ? entry.len / 2 : entry.len;
     return 0;
@@ -220,7 +236,7 @@ void redoFailed(std::span<BatchOp> ops) {
 }
 
 // Takes every completion there is; returns how many.
-std::size_t reap(std::span<BatchOp> ops) {
+std::size_t reap(Ring& ring, std::span<BatchOp> ops) {
   std::atomic_ref<unsigned> head(*ring.cqHead);
   std::atomic_ref<unsigned> tail(*ring.cqTail);
   unsigned at = head.load(std::memory_order_relaxed);
@@ -236,20 +252,27 @@ std::size_t reap(std::span<BatchOp> ops) {
 
 }  // namespace
 
-bool runBatch(std::span<BatchOp> ops) {
+BatchRing::BatchRing() : ring_(std::make_unique<Ring>()) {}
+
+BatchRing::~BatchRing() {
+  tearDown(*ring_);
+}
+
+bool BatchRing::run(std::span<BatchOp> ops) {
+  Ring& ring = *ring_;
   if (ops.size() > kBatchLimit) return false;
-  if (!ringReady() || ops.empty()) {
+  if (!ringReady(ring) || ops.empty()) {
     runOneByOne(ops);
     return true;
   }
-  const unsigned every = failEvery.load(std::memory_order_relaxed);
+  const unsigned every = ring.failEvery;
   int spoiled[kBatchLimit];  // where failing on purpose: the error each operation ends with
   std::atomic_ref<unsigned> sqTail(*ring.sqTail);
   unsigned tail = sqTail.load(std::memory_order_relaxed);
   for (std::size_t i = 0; i < ops.size(); ++i) {
     io_uring_sqe& entry = ring.sqes[(tail + i) & ring.sqMask];
     prepare(entry, ops[i], i);
-    if (every != 0) spoiled[i] = ++handedOver % every == 0 ? spoil(entry, ops[i]) : 0;
+    if (every != 0) spoiled[i] = ++ring.handedOver % every == 0 ? spoil(ring, entry, ops[i]) : 0;
   }
   sqTail.store(tail + static_cast<unsigned>(ops.size()), std::memory_order_release);
 
@@ -258,11 +281,11 @@ bool runBatch(std::span<BatchOp> ops) {
   while (completed < ops.size()) {
     unsigned toSubmit = static_cast<unsigned>(ops.size() - submitted);
     unsigned toWait = static_cast<unsigned>(ops.size() - completed);
-    int taken = ringEnter(toSubmit, toWait);
+    int taken = ringEnter(ring, toSubmit, toWait);
     if (taken < 0) {
       if (errno == EINTR) continue;
       if (errno == EAGAIN || errno == EBUSY) {
-        std::size_t reaped = reap(ops);
+        std::size_t reaped = reap(ring, ops);
         completed += reaped;
         if (reaped > 0) continue;
       }
@@ -274,7 +297,7 @@ bool runBatch(std::span<BatchOp> ops) {
       return true;
     }
     submitted += static_cast<std::size_t>(taken);
-    completed += reap(ops);
+    completed += reap(ring, ops);
   }
   for (std::size_t i = 0; every != 0 && i < ops.size(); ++i) {
     if (spoiled[i] != 0) ops[i].result = -spoiled[i];
@@ -283,10 +306,10 @@ bool runBatch(std::span<BatchOp> ops) {
   return true;
 }
 
-bool batchesAreJoined() {
-  return ringReady();
+bool BatchRing::joined() {
+  return ringReady(*ring_);
 }
 
-void failBatchOperations(unsigned every) {
-  failEvery.store(every, std::memory_order_relaxed);
+void BatchRing::failEvery(unsigned every) {
+  ring_->failEvery = every;
 }

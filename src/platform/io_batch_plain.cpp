@@ -1,14 +1,20 @@
 // Hosts that take no batches: every operation is its own system call.
 #include "platform/io_batch.h"
 
-bool runBatch(std::span<BatchOp> ops) {
+struct BatchRing::Ring {};
+
+BatchRing::BatchRing() = default;
+
+BatchRing::~BatchRing() = default;
+
+bool BatchRing::run(std::span<BatchOp> ops) {
   if (ops.size() > kBatchLimit) return false;
   runOneByOne(ops);
   return true;
 }
 
-bool batchesAreJoined() {
+bool BatchRing::joined() {
   return false;
 }
 
-void failBatchOperations(unsigned) {}
+void BatchRing::failEvery(unsigned) {}

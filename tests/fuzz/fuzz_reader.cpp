@@ -30,7 +30,7 @@ std::string shown(ScanConfig config, const std::string& path, std::size_t block,
   config.pieceBytes = pieceBytes;
   FileScan scan(config);
   scan.lines().setReadBlockSize(block);
-  setReadAheadBytes(ahead);
+  scan.reader().setReadAheadBytes(ahead);
   char* text = nullptr;
   std::size_t size = 0;
   OutputStreams streams;

@@ -1,5 +1,6 @@
 // The POSIX file reader: files read ahead in batches come out exactly as on disk, in any order,
-// whatever took their place, however few descriptors are left; no descriptor stays open.
+// whatever took their place, however few descriptors are left; once the reader is gone, no
+// descriptor of its own (files, directory, ring) stays open.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -8,11 +9,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/file_reader.h"
-#include "platform/io_batch.h"
 
 namespace {
 
@@ -24,17 +25,30 @@ int openDescriptors() {
 class Reader : public testing::Test {
  protected:
   void SetUp() override {
-    resetFileAccess();
     char pattern[] = "/tmp/skern-reader-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     root = pattern;
-    batchesAreJoined();  // the batch interface, once set up, stays open
     descriptors = openDescriptors();
+    reader.emplace();
   }
   void TearDown() override {
-    resetFileAccess();
+    reader.reset();
     EXPECT_EQ(openDescriptors(), descriptors) << "descriptors left open";
     std::filesystem::remove_all(root);
+  }
+  // The whole of `path` as the reader gives it: what came with the open, then reads of 7,000
+  // bytes up to one that gives nothing; "<no open>" when it cannot be opened.
+  std::string readAll(const std::string& path) {
+    OpenFile file;
+    if (!reader->open(path, file)) return "<no open>";
+    std::string bytes(file.ahead);
+    char block[7000];
+    for (long long got;
+         !file.aheadIsWhole && (got = readBytesAt(file, block, sizeof block, bytes.size())) > 0;) {
+      bytes.append(block, static_cast<std::size_t>(got));
+    }
+    reader->close(file);
+    return bytes;
   }
   std::string write(const std::string& name, const std::string& bytes) {
     std::ofstream(root + "/" + name, std::ios::binary) << bytes;
@@ -42,21 +56,8 @@ class Reader : public testing::Test {
   }
   std::string root;
   int descriptors = 0;
+  std::optional<FileReader> reader;
 };
-
-// The whole of `path` as the reader gives it: what came with the open, then reads of 7,000
-// bytes up to one that gives nothing; "<no open>" when it cannot be opened.
-std::string readAll(const std::string& path) {
-  OpenFile file;
-  if (!openForReading(path, file)) return "<no open>";
-  std::string bytes(file.ahead);
-  char block[7000];
-  for (long long got; !file.aheadIsWhole && (got = readSomeBytes(file, block, sizeof block)) > 0;) {
-    bytes.append(block, static_cast<std::size_t>(got));
-  }
-  closeFile(file);
-  return bytes;
-}
 
 // Bytes that differ from file to file and from place to place.
 std::string contentOf(int file, std::size_t size) {
@@ -71,7 +72,7 @@ TEST_F(Reader, EveryFileComesOutWholeInAnyOrder) {
   std::vector<std::string> paths;
   for (int i = 0; i < 45; ++i)
     paths.push_back(write(std::to_string(i), contentOf(i, sizes[i % 7])));
-  expectFiles(paths);
+  reader->expectFiles(paths);
   // In order with one passed over, then that one, one never announced, and some backwards.
   std::vector<int> order;
   for (int i = 0; i < 45; ++i) {
@@ -92,9 +93,9 @@ TEST_F(Reader, BatchesThatRunOutOfDescriptors) {
   ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
   rlimit low = {static_cast<rlim_t>(openDescriptors() + 3), saved.rlim_max};
   ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);  // room for far fewer files than a batch opens
-  expectFiles(paths);
+  reader->expectFiles(paths);
   for (const std::string& path : paths) got.push_back(readAll(path));
-  resetFileAccess();
+  reader->reset();
   ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
   for (int i = 0; i < 40; ++i) EXPECT_EQ(got[i], contentOf(i, 100 + i)) << i;
 }
@@ -102,7 +103,7 @@ TEST_F(Reader, BatchesThatRunOutOfDescriptors) {
 TEST_F(Reader, FilesThatChangedSinceTheListing) {
   std::vector<std::string> paths = {write("a", "first"), write("gone", "x"), write("dir", "x"),
                                     write("fifo", "x"), write("b", "last")};
-  expectFiles(paths);
+  reader->expectFiles(paths);
   ASSERT_EQ(unlink(paths[1].c_str()) | unlink(paths[2].c_str()) | unlink(paths[3].c_str()), 0);
   ASSERT_EQ(mkdir(paths[2].c_str(), 0755) | mkfifo(paths[3].c_str(), 0644), 0);
   EXPECT_EQ(readAll(paths[0]), "first");
@@ -117,7 +118,7 @@ TEST_F(Reader, FilesThatChangedSinceTheListing) {
 // batch was opened is still read.
 TEST_F(Reader, ABatchServesTheFilesAfterOnePassedOver) {
   std::vector<std::string> paths = {write("a", "a"), write("b", "b"), write("c", "c")};
-  expectFiles(paths);
+  reader->expectFiles(paths);
   EXPECT_EQ(readAll(paths[0]), "a");
   ASSERT_EQ(unlink(paths[2].c_str()), 0);
   EXPECT_EQ(readAll(paths[2]), "c");
@@ -126,7 +127,7 @@ TEST_F(Reader, ABatchServesTheFilesAfterOnePassedOver) {
 // Whatever share of its operations the ring gives up on, and in whichever way, every file comes
 // out as it is on disk: a file is missing only where it is missing.
 TEST_F(Reader, OperationsTheRingFailsAreMadeAgain) {
-  if (!batchesAreJoined()) GTEST_SKIP() << "no ring here: every operation is a plain call";
+  if (!reader->batchesAreJoined()) GTEST_SKIP() << "no ring here: every operation is a plain call";
   // Sizes around the bytes read with the open and the read after it.
   const std::size_t sizes[] = {0,     1,     100,   4095,  4096,  4097,  20000,
                                65535, 65536, 65537, 69632, 69633, 140000};
@@ -150,19 +151,19 @@ TEST_F(Reader, OperationsTheRingFailsAreMadeAgain) {
     std::vector<std::string> got;
     for (std::size_t first = 0; first < paths.size(); first += 16) {
       auto from = paths.begin() + static_cast<std::ptrdiff_t>(first);
-      expectFiles(
+      reader->expectFiles(
           std::vector<std::string>(from, from + std::min<std::ptrdiff_t>(16, paths.end() - from)));
       for (std::size_t i = first; i < first + 16 && i < paths.size(); ++i) {
         got.push_back(readAll(paths[i]));
       }
     }
-    resetFileAccess();
+    reader->reset();
     return got;
   };
   for (unsigned every : {0u, 1u, 2u, 3u, 7u}) {
-    failBatchOperations(every);
+    reader->failBatchOperations(every);
     std::vector<std::string> got = readTree();
-    failBatchOperations(0);
+    reader->failBatchOperations(0);
     for (std::size_t i = 0; i < paths.size(); ++i) {
       EXPECT_TRUE(got[i] == truth[i]) << "one in " << every << " failed: " << paths[i] << " gave "
                                       << got[i].size() << " bytes for " << truth[i].size();
@@ -175,13 +176,13 @@ TEST_F(Reader, OperationsTheRingFailsAreMadeAgain) {
 TEST_F(Reader, PathsBesideTheSharedDirectory) {
   ASSERT_EQ(mkdir((root + "/x").c_str(), 0755), 0);
   std::vector<std::string> paths = {write("x/in", "in x"), write("beside", "beside x")};
-  expectFiles(paths);
+  reader->expectFiles(paths);
   EXPECT_EQ(readAll(paths[0]), "in x");  // (in this order: the first names the directory)
   EXPECT_EQ(readAll(paths[1]), "beside x");
   write("x1", "relative");
   const std::filesystem::path home = std::filesystem::current_path();
   std::filesystem::current_path(root);
-  expectFiles(std::vector<std::string>{"x1", "beside"});
+  reader->expectFiles(std::vector<std::string>{"x1", "beside"});
   EXPECT_EQ(readAll("x1"), "relative");
   EXPECT_EQ(readAll("beside"), "beside x");
   std::filesystem::current_path(home);
