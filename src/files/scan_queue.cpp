@@ -91,12 +91,15 @@ ScanQueue::ScanQueue(ScannerMaker makeScanner, OutputStreams& streams, int threa
     : makeScanner_(std::move(makeScanner)), streams_(streams) {
   if (threads >= 2) {
     for (int i = 0; i < threads; ++i) {
+      // No memory or no room for another thread (a container's task limit): the search goes
+      // on with the threads there are, or on the caller's.
       try {
         auto worker = std::make_unique<Worker>();
+        worker->scanner = makeScanner_();
         worker->thread = std::thread([this, w = worker.get()] { work(*w); });
         workers_.push_back(std::move(worker));
       } catch (const std::system_error&) {
-        break;  // no room for another thread: the search goes on with those there are
+        break;
       } catch (const std::bad_alloc&) {
         break;
       }
@@ -216,7 +219,6 @@ void ScanQueue::runJob(Worker& worker, UnitScanner& scanner, Job& job) {
 
 void ScanQueue::work(Worker& worker) {
   try {
-    std::unique_ptr<UnitScanner> scanner = makeScanner_();
     for (;;) {
       Job job;
       {
@@ -227,8 +229,9 @@ void ScanQueue::work(Worker& worker) {
         jobs_.pop_front();
         if (walkWaits_ && hasRoom()) roomReady_.notify_one();
       }
-      runJob(worker, *scanner, job);
+      runJob(worker, *worker.scanner, job);
     }
+    worker.scanner.reset();  // its reader lets go of what it holds
   } catch (const std::bad_alloc&) {
     ranOutOfMemory();
   }

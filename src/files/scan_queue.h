@@ -68,6 +68,7 @@ class ScanQueue : private OutputTurn {
     std::vector<Unit> units;
   };
   struct Worker {
+    std::unique_ptr<UnitScanner> scanner;  // made before the thread starts
     std::thread thread;
     std::atomic<std::size_t> held{0};  // bytes of output it holds for units not yet due
   };
