@@ -35,20 +35,20 @@ void FileOutput::hit(std::uint64_t element, std::string_view line, std::string_v
   if (direct()) {
     write(Kind::kHit, element, false, shown);
   } else {
-    hold(Event{Kind::kHit, element, false, std::string(shown)});
+    hold(Kind::kHit, element, false, shown);
   }
 }
 
 void FileOutput::message(std::string_view text) {
-  add(Event{Kind::kMessage, 0, false, std::string(text)});
+  add(Kind::kMessage, 0, false, text);
 }
 
 void FileOutput::progressStep() {
-  add(Event{Kind::kProgress, 0, false, {}});
+  add(Kind::kProgress, 0, false, {});
 }
 
 void FileOutput::endUnit(std::uint64_t elements, bool ended) {
-  add(Event{Kind::kEnd, elements, ended, {}});
+  add(Kind::kEnd, elements, ended, {});
 }
 
 void FileOutput::flush() {
@@ -58,9 +58,16 @@ void FileOutput::flush() {
 }
 
 void FileOutput::writeHeld() {
-  for (const Event& event : held_) write(event.kind, event.number, event.ended, event.text);
+  std::size_t at = 0;
+  for (const Event& event : held_) {
+    write(event.kind, event.number, event.ended,
+          std::string_view(heldText_).substr(at, event.textSize));
+    at += event.textSize;
+  }
   held_.clear();
   held_.shrink_to_fit();
+  heldText_.clear();
+  heldText_.shrink_to_fit();
   if (threadHeld_ != nullptr) threadHeld_->fetch_sub(heldBytes_, std::memory_order_relaxed);
   heldBytes_ = 0;
   direct_ = true;
@@ -68,11 +75,11 @@ void FileOutput::writeHeld() {
 }
 
 // Writes the event when the unit's turn has come, else holds it.
-void FileOutput::add(Event&& event) {
+void FileOutput::add(Kind kind, std::uint64_t number, bool ended, std::string_view text) {
   if (direct()) {
-    write(event.kind, event.number, event.ended, event.text);
+    write(kind, number, ended, text);
   } else {
-    hold(std::move(event));
+    hold(kind, number, ended, text);
   }
 }
 
@@ -83,9 +90,10 @@ bool FileOutput::direct() {
   return true;
 }
 
-void FileOutput::hold(Event&& event) {
-  const std::size_t added = event.text.size() + sizeof(Event);
-  held_.push_back(std::move(event));
+void FileOutput::hold(Kind kind, std::uint64_t number, bool ended, std::string_view text) {
+  const std::size_t added = text.size() + sizeof(Event);
+  held_.push_back(Event{kind, number, ended, text.size()});
+  heldText_ += text;
   heldBytes_ += added;
   if (threadHeld_->fetch_add(added, std::memory_order_relaxed) + added > cap_) {
     // The thread holds enough: it goes on once the earlier units are written.

@@ -85,12 +85,12 @@ class FileOutput {
     Kind kind;
     std::uint64_t number = 0;  // kHit: the element; kEnd: the elements
     bool ended = false;        // kEnd
-    std::string text;
+    std::size_t textSize = 0;  // its text's bytes, which follow the earlier events' in `text_`
   };
 
-  void add(Event&& event);
+  void add(Kind kind, std::uint64_t number, bool ended, std::string_view text);
   bool direct();
-  void hold(Event&& event);
+  void hold(Kind kind, std::uint64_t number, bool ended, std::string_view text);
   void write(Kind kind, std::uint64_t number, bool ended, std::string_view text);
 
   OutputStreams* streams_;
@@ -102,6 +102,7 @@ class FileOutput {
   bool direct_ = true;
   std::size_t heldBytes_ = 0;
   std::vector<Event> held_;
+  std::string heldText_;  // the texts of the events held, one after the other
   std::string block_;  // hits formatted, not yet written
   FileTally own_;
   std::shared_ptr<FileTally> shared_;
