@@ -295,7 +295,7 @@ void FileScan::scan(const FileToScan& file, FileOutput& out, PieceSink* pieces) 
     }
     if (isStandardOutput(opened, config_.output)) {
       // The file the hits go to: searching it would find them again as they are written.
-      closeFile(opened);
+      reader_.close(opened);
       if (config_.verboseErrors) report("skern:skern():output file skipped \"%s\"\n");
       return;
     }
