@@ -4,26 +4,29 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
-#include "cmdline/settings.h"
-#include "cmdline/tokenizer.h"
 #include "cmdline/usage.h"
-#include "expr/expression.h"
 #include "files/path_parts.h"
 #include "platform/host.h"
 
-std::vector<std::string> TargetList;
-std::string prefixPath;
-
 namespace {
 
-// Parses `text` into `Expression`; a malformed expression writes "bad arg: %s\n" and the usage
-// text to standard output and ends the process with status 3.
-void parseExpression(char* text) {
+// What the option loop holds while it reads the arguments.
+struct OptionLoop {
+  Settings settings;
+  ExpressionParser parser;
+  TargetList targets;
+  std::string prefixPath;  // put in front of the plain patterns that follow a -p option
+};
+
+// Parses `text` into the loop's expression; a malformed expression writes "bad arg: %s\n" and
+// the usage text to standard output and ends the process with status 3.
+void parseExpression(OptionLoop& loop, const char* text) {
   std::string badText;
-  if (parseExpressionText(text, badText)) return;
+  if (parseExpressionText(text, loop.parser, badText)) return;
   std::printf("bad arg: %s\n", badText.c_str());
-  usage();
+  usage(loop.settings.skipExtensions);
 }
 
 int clamped(std::int64_t value) {
@@ -34,107 +37,108 @@ int clamped(std::int64_t value) {
 
 // The binary test's option: "-b-" turns it off, "-bP" and "-bP:N" set the percentage P of the
 // first N characters (N kept from before when not given).
-void readBinaryOption(const char* argument) {
+void readBinaryOption(Settings& settings, const char* argument) {
   if (!optionOn(argument)) {
-    Settings.binaryThreshold = 0;
-    Settings.binaryTestChars = 0;
+    settings.binaryThreshold = 0;
+    settings.binaryTestChars = 0;
     return;
   }
   const char* value = argument + 2;
   int percentage = numberValue(value);
   const char* colon = std::strchr(value, ':');
-  if (colon != nullptr && colon[1] != '\0') Settings.binaryTestChars = numberValue(colon + 1);
-  Settings.binaryThreshold =
-      clamped(static_cast<std::int64_t>(Settings.binaryTestChars) * percentage / 100);
+  if (colon != nullptr && colon[1] != '\0') settings.binaryTestChars = numberValue(colon + 1);
+  settings.binaryThreshold =
+      clamped(static_cast<std::int64_t>(settings.binaryTestChars) * percentage / 100);
 }
 
 // "-v" with its letters: 's' sends the diagnostics to standard output, 'e' keeps only errors.
-void readVerboseOption(const char* argument) {
+void readVerboseOption(Settings& settings, const char* argument) {
   bool on = optionOn(argument);
-  Settings.verboseErrors = on;
-  Settings.verboseAll = on;
+  settings.verboseErrors = on;
+  settings.verboseAll = on;
   if (!on) return;
-  Settings.sanityIndicator = false;
+  settings.sanityIndicator = false;
   const char* value = argument + 2;
-  Settings.diagnosticStream = std::strchr(value, 's') != nullptr ? stdout : stderr;
-  if (std::strchr(value, 'e') != nullptr) Settings.verboseAll = false;
+  settings.diagnosticStream = std::strchr(value, 's') != nullptr ? stdout : stderr;
+  if (std::strchr(value, 'e') != nullptr) settings.verboseAll = false;
 }
 
 // "-z": "-z-" empties the skip list, any other form appends its value and a closing dot.
-void readSkipOption(const char* argument) {
+void readSkipOption(Settings& settings, const char* argument) {
   if (!optionOn(argument)) {
-    Settings.skipExtensions.clear();
+    settings.skipExtensions.clear();
     return;
   }
-  Settings.skipExtensions += argument + 2;
-  Settings.skipExtensions += '.';
+  settings.skipExtensions += argument + 2;
+  settings.skipExtensions += '.';
 }
 
 // Acts on one option argument; false when its letter is not in the table.
-bool readOption(char* argument) {
-  char* value = argument + 2;
+bool readOption(OptionLoop& loop, const char* argument) {
+  Settings& settings = loop.settings;
+  const char* value = argument + 2;
   bool on = optionOn(argument);
   switch (argument[1]) {
     case '\0':
       break;
     case '#':
-      Settings.charWindow = numberValue(value);
-      Settings.lineWindow = 0;
+      settings.charWindow = numberValue(value);
+      settings.lineWindow = 0;
       break;
     case '+':
-      Settings.lineWindow = numberValue(value);
-      Settings.charWindow = 0;
+      settings.lineWindow = numberValue(value);
+      settings.charWindow = 0;
       break;
     case ':':
-      parseExpression(value);
+      parseExpression(loop, value);
       break;
     case 'a':
-      Settings.showAll = on;
-      Settings.lineNumbers = true;
-      Settings.truncate = false;
+      settings.showAll = on;
+      settings.lineNumbers = true;
+      settings.truncate = false;
       break;
     case 'b':
-      readBinaryOption(argument);
+      readBinaryOption(settings, argument);
       break;
     case 'c':
-      Settings.cute = on;
+      settings.cute = on;
       break;
     case 'd':
     case 's':
-      Settings.recurse = on;
+      settings.recurse = on;
       break;
     case 'f':
-      TargetList.emplace_back(value);
+      loop.targets.emplace_back(value);
       break;
     case 'i':
-      Settings.ignoreCase = on;
+      settings.ignoreCase = on;
       break;
     case 'j':
-      Settings.sanityIndicator = on;
+      settings.sanityIndicator = on;
       break;
     case 'k':
-      Settings.waitForKey = on;
+      settings.waitForKey = on;
       break;
     case 'n':
-      Settings.lineNumbers = on;
+      settings.lineNumbers = on;
       break;
     case 'p':
-      prefixPath = withTrailingSeparator(value);
+      loop.prefixPath = withTrailingSeparator(value);
       break;
     case 'r':
-      Settings.rightMargin = numberValue(value);
+      settings.rightMargin = numberValue(value);
       break;
     case 't':
-      Settings.truncate = on;
+      settings.truncate = on;
       break;
     case 'v':
-      readVerboseOption(argument);
+      readVerboseOption(settings, argument);
       break;
     case 'w':
-      Settings.wholeWords = on;
+      settings.wholeWords = on;
       break;
     case 'z':
-      readSkipOption(argument);
+      readSkipOption(settings, argument);
       break;
     default:
       return false;
@@ -161,21 +165,24 @@ int numberValue(const char* text) {
   return clamped(negative ? -value : value);
 }
 
-void readOptions() {
+RunRequest readOptions(const ArgumentTable& arguments) {
+  OptionLoop loop;
   char leadIn = '-';
   bool expressionSeen = false;
-  for (int i = 1; i < argCount; ++i) {
-    char* argument = argTable[i];
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const char* argument = arguments[i].c_str();
     if (argument[0] == '/' && slashIsOptionLeadIn()) leadIn = '/';
     if (argument[0] == leadIn) {
       if (argument[1] == ':') expressionSeen = true;
-      if (!readOption(argument)) usage();
+      if (!readOption(loop, argument)) usage(loop.settings.skipExtensions);
     } else if (expressionSeen) {
-      TargetList.push_back(prefixPath + argument);
+      loop.targets.push_back(loop.prefixPath + argument);
     } else {
-      parseExpression(argument);
+      parseExpression(loop, argument);
       expressionSeen = true;
     }
   }
-  if (TargetList.empty()) usage();
+  if (loop.targets.empty()) usage(loop.settings.skipExtensions);
+  return RunRequest{std::move(loop.settings), std::move(loop.parser.expression),
+                    std::move(loop.targets)};
 }

@@ -1,15 +1,22 @@
-// The option loop: options into `Settings`, the expression to the parser, patterns to targets.
+// The option loop: options into the settings, the expression to the parser, patterns to targets.
 #pragma once
 
 #include <string>
 #include <vector>
 
-/// The file patterns of the run, in command-line order, each as it will be searched.
-extern std::vector<std::string> TargetList;
+#include "cmdline/settings.h"
+#include "cmdline/tokenizer.h"
+#include "expr/expression.h"
 
-/// The path put in front of the plain patterns that follow a `-p` option; "" or ending in a
-/// separator.
-extern std::string prefixPath;
+/// The file patterns of a run, in command-line order, each as it will be searched.
+using TargetList = std::vector<std::string>;
+
+/// What the command line asks of a run.
+struct RunRequest {
+  Settings settings;      ///< The option values.
+  Expression expression;  ///< What a line must hold.
+  TargetList targets;     ///< The file patterns to search, in order.
+};
 
 /// False exactly when the character after the option letter is '-' (as in "-c-").
 bool optionOn(const char* argument);
@@ -17,6 +24,6 @@ bool optionOn(const char* argument);
 /// `text` read as a decimal integer the way atoi reads it, clamped to the 32-bit range.
 int numberValue(const char* text);
 
-/// Reads `argTable` from left to right into `Settings`, the expression and `TargetList`; ends
-/// the process through `usage` on bad use or when no file pattern was given.
-void readOptions();
+/// Reads `arguments` from left to right into the settings, the expression and the targets;
+/// ends the process through `usage` on bad use or when no file pattern was given.
+RunRequest readOptions(const ArgumentTable& arguments);

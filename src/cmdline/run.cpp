@@ -5,12 +5,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <new>
+#include <string>
 
-#include "cmdline/options.h"
-#include "cmdline/settings.h"
 #include "cmdline/tokenizer.h"
 #include "cmdline/usage.h"
-#include "expr/expression.h"
 #include "files/recursion.h"
 #include "files/scan_queue.h"
 #include "output/diagnostics.h"
@@ -24,12 +22,7 @@
 #include "platform/memory.h"
 #include "platform/output_identity.h"
 
-std::string startDirectory;
-
 namespace {
-
-int fixedThreads = 0;               // 0: one per usable CPU
-std::uint64_t fixedPieceBytes = 0;  // 0: the pieces' usual size
 
 // Bytes of each piece that a big file is cut into, where several threads search: small
 // enough that every thread has pieces to take, large enough that each piece's own reading of
@@ -44,11 +37,11 @@ constexpr std::size_t kAddressSpacePerThread = std::size_t{256} << 20;
 // beyond this many a search is bound by the system's own work on the files.
 constexpr int kMostThreads = 16;
 
-// The threads the search uses: one per CPU the process may run on, at most 16, as far as the
-// files each holds open fit within the process's limit, and the memory each takes within the
-// address space the process may have.
-int searchThreads() {
-  int threads = fixedThreads > 0 ? fixedThreads : usableCpuCount();
+// The threads the search uses: `fixed`, or else one per CPU the process may run on; at most 16,
+// as far as the files each holds open fit within the process's limit, and the memory each
+// takes within the address space the process may have.
+int searchThreads(int fixed) {
+  int threads = fixed > 0 ? fixed : usableCpuCount();
   threads = std::min({threads, mostReadingThreads(), kMostThreads});
   if (std::size_t limit = addressSpaceLimit(); limit > 0) {
     std::size_t room = std::max<std::size_t>(limit / kAddressSpacePerThread, 1);
@@ -57,26 +50,28 @@ int searchThreads() {
   return threads;
 }
 
-// What every file scan reads of the settings.
-ScanConfig scanConfig() {
+// What every file scan reads of the request.
+ScanConfig scanConfig(const RunRequest& request) {
+  const Settings& settings = request.settings;
   ScanConfig config;
-  config.expression = prepareExpression(Expression, Settings.ignoreCase, Settings.wholeWords);
-  config.display.cute = Settings.cute;
-  config.display.lineNumbers = Settings.lineNumbers;
-  config.display.showAll = Settings.showAll;
-  config.display.truncate = Settings.truncate;
-  config.display.rightMargin = Settings.rightMargin;
-  config.binaryTestChars = Settings.binaryTestChars;
-  config.binaryThreshold = Settings.binaryThreshold;
-  config.verboseErrors = Settings.verboseErrors;
-  config.verboseAll = Settings.verboseAll;
-  config.sanityIndicator = Settings.sanityIndicator;
-  config.lineWindow = Settings.lineWindow;
+  config.expression =
+      prepareExpression(request.expression, settings.ignoreCase, settings.wholeWords);
+  config.display.cute = settings.cute;
+  config.display.lineNumbers = settings.lineNumbers;
+  config.display.showAll = settings.showAll;
+  config.display.truncate = settings.truncate;
+  config.display.rightMargin = settings.rightMargin;
+  config.binaryTestChars = settings.binaryTestChars;
+  config.binaryThreshold = settings.binaryThreshold;
+  config.verboseErrors = settings.verboseErrors;
+  config.verboseAll = settings.verboseAll;
+  config.sanityIndicator = settings.sanityIndicator;
+  config.lineWindow = settings.lineWindow;
   config.output = standardOutputIdentity();
-  config.charWindow = Settings.charWindow;
+  config.charWindow = settings.charWindow;
   // Under -w the character window reaches one byte further, so that the byte just beyond the
   // user's reach decides whether a word ends there.
-  if (Settings.wholeWords && config.charWindow != 0 && config.charWindow != INT_MAX) {
+  if (settings.wholeWords && config.charWindow != 0 && config.charWindow != INT_MAX) {
     ++config.charWindow;
   }
   return config;
@@ -84,32 +79,26 @@ ScanConfig scanConfig() {
 
 }  // namespace
 
-void fixSearchThreads(int threads) {
-  fixedThreads = threads;
-}
-
-void fixPieceBytes(std::uint64_t bytes) {
-  fixedPieceBytes = bytes;
-}
-
-int runAndFinish() {
-  startDirectory = currentDirectory();
-  ScanConfig config = scanConfig();
-  const WalkOptions walkOptions{Settings.skipExtensions, Settings.recurse, Settings.verboseAll,
-                                Settings.verboseErrors};
+int runAndFinish(const RunRequest& request, const SearchTuning& tuning) {
+  const Settings& settings = request.settings;
+  // The directory the run started in; "" when it could not be read.
+  const std::string startDirectory = currentDirectory();
+  ScanConfig config = scanConfig(request);
+  const WalkOptions walkOptions{settings.skipExtensions, settings.recurse, settings.verboseAll,
+                                settings.verboseErrors};
   OutputStreams streams;
-  streams.diagnosticStream = Settings.diagnosticStream;
+  streams.diagnosticStream = settings.diagnosticStream;
   streams.display = config.display;
   // Nobody watches hits arrive but on a terminal: elsewhere they go in large blocks.
   streams.holdHits = !isTerminal(stdout);
   bool found;
   {
-    const int threads = searchThreads();
+    const int threads = searchThreads(tuning.threads);
     // Big files are cut into pieces only where several threads take them.
-    if (threads >= 2) config.pieceBytes = fixedPieceBytes > 0 ? fixedPieceBytes : kPieceBytes;
+    if (threads >= 2) config.pieceBytes = tuning.pieceBytes > 0 ? tuning.pieceBytes : kPieceBytes;
     ScanQueue queue([&config] { return fileScanner(config); }, streams, threads);
     Walk walk(walkOptions, queue);
-    for (const std::string& target : TargetList) {
+    for (const std::string& target : request.targets) {
       setCurrentDirectory(startDirectory);
       walk.findrecurse(target);
     }
@@ -117,10 +106,10 @@ int runAndFinish() {
   }
   flushOutput();
   setCurrentDirectory(startDirectory);
-  if (!found && Settings.verboseAll) {
+  if (!found && settings.verboseAll) {
     writeDiagnostic(streams.diagnosticStream, "skern:main():nothing found\n");
   }
-  if (Settings.waitForKey) {
+  if (settings.waitForKey) {
     writeDiagnostic(streams.diagnosticStream, "(press a key)");
     std::fflush(streams.diagnosticStream);
     waitForKeyPress();
@@ -128,14 +117,12 @@ int runAndFinish() {
   return found ? 0 : 1;
 }
 
-int skernMain(int argc, char** argv) {
+int skernMain(int argc, char** argv, const SearchTuning& tuning) {
   // Hits are written in large blocks when nobody watches them arrive.
   if (!isTerminal(stdout)) std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
-  if (argc < 2) usage();
+  if (argc < 2) usage(Settings().skipExtensions);
   try {
-    splitCommandLine(argc, argv);
-    readOptions();
-    return runAndFinish();
+    return runAndFinish(readOptions(splitCommandLine(argc, argv)), tuning);
   } catch (const std::bad_alloc&) {
     // Memory ran out outside any one file (a file's own lack is reported with it): the run
     // cannot go on, and what it shows is incomplete.

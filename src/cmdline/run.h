@@ -2,23 +2,20 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
-/// The directory the run started in; "" when it could not be read.
-extern std::string startDirectory;
+#include "cmdline/options.h"
 
-/// Makes the search use `threads` threads instead of one per usable CPU (builds for tests).
-void fixSearchThreads(int threads);
+/// How the search is spread over threads; the defaults suit every run, test builds fix them.
+struct SearchTuning {
+  int threads = 0;               ///< Threads to search on; 0: one per usable CPU.
+  std::uint64_t pieceBytes = 0;  ///< Bytes of each piece of a big file; 0: the usual size.
+};
 
-/// Cuts big files into pieces of `bytes` bytes where several threads search (for tests: tiny
-/// pieces); 0 keeps the usual size.
-void fixPieceBytes(std::uint64_t bytes);
+/// Searches every target of `request` in order, each from the directory the run started in,
+/// returns there, writes the end-of-run messages and waits for a key when asked to; returns 0
+/// when a hit was shown, else 1.
+int runAndFinish(const RunRequest& request, const SearchTuning& tuning);
 
-/// Records `startDirectory`, searches every target of `TargetList` in order, each from the
-/// start directory, writes the end-of-run messages and waits for a key when asked to; returns
-/// 0 when a hit was shown, else 1.
-int runAndFinish();
-
-/// The whole program: splits and reads the command line, runs the search and returns the
-/// exit status.
-int skernMain(int argc, char** argv);
+/// The whole program: splits and reads the command line, runs the search under `tuning` and
+/// returns the exit status.
+int skernMain(int argc, char** argv, const SearchTuning& tuning = {});

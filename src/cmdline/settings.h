@@ -1,4 +1,4 @@
-// The process-wide record of option values.
+// The option values of one run.
 #pragma once
 
 #include <cstdio>
@@ -6,7 +6,7 @@
 
 /// Every option value of one run; written by the option loop, then read by the run driver,
 /// which hands each part of the search what it needs.
-struct SettingsRecord {
+struct Settings {
   FILE* diagnosticStream = stderr;  ///< Where diagnostics and the key prompt go.
   bool cute = true;                 ///< Trimmed, wrapped hits; else dump them raw.
   bool ignoreCase = true;           ///< Fold a-z onto A-Z when matching terms.
@@ -25,7 +25,7 @@ struct SettingsRecord {
   bool waitForKey = false;     ///< Wait for a key press at the end.
   int charWindow = 0;          ///< Characters around a hit for further terms.
   int lineWindow = 0;          ///< Lines around a hit for further terms.
-};
 
-/// The settings of this run.
-extern SettingsRecord Settings;
+  /// True when every option value is the same.
+  bool operator==(const Settings&) const = default;
+};

@@ -1,23 +1,8 @@
 #include "cmdline/tokenizer.h"
 
-#include <cstring>
-#include <list>
-#include <string>
-
 #include "platform/command_line.h"
 
-std::vector<char*> argTable;
-int argCount = 0;
-
 namespace {
-
-// The writable texts that `argTable` points into; a list, so that they never move.
-std::list<std::string> keptTexts;
-
-char* keep(const char* text) {
-  keptTexts.emplace_back(text);
-  return keptTexts.back().data();
-}
 
 // How many double quotes stand at `p`, counting no further than three.
 int quoteRun(const char* p) {
@@ -34,15 +19,15 @@ enum class State { between, start, inside };
 
 }  // namespace
 
-void splitCommandText(const char* text, const char* programName) {
-  argTable.clear();
-  argCount = 0;
-  // The text is split in place. A removed character is skipped by the reading position `r`
-  // while the writing position `w` stays, which is the same as moving the rest of the text to
-  // the left, without doing it again for every quote.
-  char* copy = keep(text);
-  char* r = copy;
-  char* w = copy;
+ArgumentTable splitCommandText(const char* text, const char* programName) {
+  // The text is split in a copy, in place. A removed character is skipped by the reading
+  // position `r` while the writing position `w` stays, which is the same as moving the rest of
+  // the text to the left, without doing it again for every quote. `starts` holds where each
+  // argument begins; each ends at the first NUL from there.
+  std::string copy = text;
+  std::vector<const char*> starts;
+  char* r = copy.data();
+  char* w = copy.data();
   State state = State::between;
   bool quoting = false;
   while (*r != '\0') {
@@ -53,8 +38,7 @@ void splitCommandText(const char* text, const char* programName) {
     }
     int quotes = quoteRun(r);
     if (state == State::start) {
-      argTable.push_back(w);
-      ++argCount;
+      starts.push_back(w);
       state = State::inside;
       if (quotes == 1) {
         r += 1;
@@ -96,29 +80,17 @@ void splitCommandText(const char* text, const char* programName) {
     }
   }
   *w = '\0';
-  argTable.push_back(nullptr);
-  char* name = keep(programName);
-  if (argCount > 0) {
-    argTable[0] = name;
-  } else {
-    argTable.insert(argTable.begin(), name);
-  }
+  ArgumentTable table;
+  table.emplace_back(programName);
+  for (std::size_t i = 1; i < starts.size(); ++i) table.emplace_back(starts[i]);
+  return table;
 }
 
-void splitCommandLine(int argc, char** argv) {
+ArgumentTable splitCommandLine(int argc, char** argv) {
   const char* programName = argc > 0 && argv[0] != nullptr ? argv[0] : "skern";
-  if (const char* raw = rawCommandLine()) {
-    splitCommandText(raw, programName);
-    return;
-  }
-  argTable.clear();
-  for (int i = 0; i < argc; ++i) argTable.push_back(keep(i == 0 ? programName : argv[i]));
-  argCount = argc;
-  argTable.push_back(nullptr);
-}
-
-void resetCommandLine() {
-  argTable.clear();
-  argCount = 0;
-  keptTexts.clear();
+  if (const char* raw = rawCommandLine()) return splitCommandText(raw, programName);
+  ArgumentTable table;
+  table.emplace_back(programName);
+  for (int i = 1; i < argc; ++i) table.emplace_back(argv[i]);
+  return table;
 }

@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "cmdline/settings.h"
-
 // SKERN_VERSION comes from the build (the project's version in CMakeLists.txt).
 
 namespace {
@@ -38,16 +36,16 @@ const char kUsageFormat[] =
 
 }  // namespace
 
-std::string usageText() {
-  int length = std::snprintf(nullptr, 0, kUsageFormat, 0, 200, Settings.skipExtensions.c_str());
+std::string usageText(const std::string& skipExtensions) {
+  int length = std::snprintf(nullptr, 0, kUsageFormat, 0, 200, skipExtensions.c_str());
   std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  std::snprintf(text.data(), text.size(), kUsageFormat, 0, 200, Settings.skipExtensions.c_str());
+  std::snprintf(text.data(), text.size(), kUsageFormat, 0, 200, skipExtensions.c_str());
   text.pop_back();
   return text;
 }
 
-void usage() {
-  std::string text = usageText();
+void usage(const std::string& skipExtensions) {
+  std::string text = usageText(skipExtensions);
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::exit(3);
 }

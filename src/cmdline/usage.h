@@ -3,8 +3,9 @@
 
 #include <string>
 
-/// The 24-line usage text, showing the current extension skip list.
-std::string usageText();
+/// The 24-line usage text, showing `skipExtensions`, the extension skip list as it stands.
+std::string usageText(const std::string& skipExtensions);
 
-/// Writes the usage text to standard output and ends the process with status 3.
-[[noreturn]] void usage();
+/// Writes the usage text, showing `skipExtensions`, to standard output and ends the process
+/// with status 3.
+[[noreturn]] void usage(const std::string& skipExtensions);

@@ -1,34 +1,32 @@
 #include "expr/expression.h"
 
-ExpressionRecord Expression;
-bool operatorSeen = false;
-
-bool parseExpressionText(char* text, std::string& badText) {
-  Expression.groups.clear();
-  if (*text == '\0') return true;
+bool parseExpressionText(std::string_view text, ExpressionParser& parser, std::string& badText) {
+  text = text.substr(0, text.find('\0'));
+  Expression& expression = parser.expression;
+  expression.groups.clear();
+  if (text.empty()) return true;
   bool firstPhase = true;
   std::string term;
   std::vector<std::string> group;
-  for (char* p = text;; ++p) {
-    char c = *p;
+  for (std::size_t p = 0;; ++p) {
+    char c = p < text.size() ? text[p] : '\0';
     if (c == '\\') {
       ++p;
-      if (*p == '\0') {
+      if (p == text.size()) {
         c = '\0';  // a closing backslash escapes nothing and is dropped
       } else {
-        if (*p == 'Q') *p = '"';
-        term += *p;
+        term += text[p] == 'Q' ? '"' : text[p];
         continue;
       }
     }
     if (c == '&' || c == '\0') {
-      operatorSeen = true;
+      parser.operatorSeen = true;
       if (firstPhase) {
-        Expression.firstTerm = term;
+        expression.firstTerm = term;
         firstPhase = false;
       } else {
         if (!term.empty()) group.push_back(term);
-        if (!group.empty()) Expression.groups.push_back(group);
+        if (!group.empty()) expression.groups.push_back(group);
       }
       group.clear();
       term.clear();
@@ -41,23 +39,19 @@ bool parseExpressionText(char* text, std::string& badText) {
         }
         group.push_back(term);
         term.clear();
-      } else if (operatorSeen) {
+      } else if (parser.operatorSeen) {
         badText = text;
         return false;
       } else {
         // The first operator of the run's first expression is a bar: every line is searched,
         // as if the expression began with an '&'.
-        operatorSeen = true;
-        std::string restarted = std::string("&") + text;
-        return parseExpressionText(restarted.data(), badText);
+        parser.operatorSeen = true;
+        std::string restarted(1, '&');
+        restarted += text;
+        return parseExpressionText(restarted, parser, badText);
       }
     } else {
       term += c;
     }
   }
-}
-
-void resetExpression() {
-  Expression = ExpressionRecord();
-  operatorSeen = false;
 }

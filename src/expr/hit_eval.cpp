@@ -2,7 +2,7 @@
 
 #include "expr/term_match.h"
 
-PreparedExpression prepareExpression(const ExpressionRecord& expression, bool ignoreCase,
+PreparedExpression prepareExpression(const Expression& expression, bool ignoreCase,
                                      bool wholeWords) {
   PreparedExpression prepared;
   prepared.firstTerm = prepareTerm(expression.firstTerm, ignoreCase);

@@ -7,15 +7,16 @@
 #include "expr/expression.h"
 #include "expr/term_search.h"
 
-/// The expression of a run with every term prepared for searching, once, before the search.
+/// The expression of a run with every term prepared for searching, once, before the search;
+/// it holds its own copy of every term.
 struct PreparedExpression {
   TermSearcher firstTerm;                         ///< Selects the candidate lines.
   std::vector<std::vector<TermSearcher>> groups;  ///< One alternative of each must be found.
   bool wholeWords = false;                        ///< Only occurrences that are words count.
 };
 
-/// Prepares every term of `expression`, which must outlive the result.
-PreparedExpression prepareExpression(const ExpressionRecord& expression, bool ignoreCase,
+/// Prepares every term of `expression`.
+PreparedExpression prepareExpression(const Expression& expression, bool ignoreCase,
                                      bool wholeWords);
 
 /// True when every group of `expression` has an alternative in `window`, the text around a

@@ -2,12 +2,13 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 /// A term prepared for repeated searches: it scans for two of the term's rarest bytes sixteen
 /// positions at a time and verifies each place where both stand.
 struct TermSearcher {
-  std::string_view term;    ///< The term searched for.
+  std::string term;         ///< The term searched for, a copy of its own.
   bool ignoreCase = true;   ///< Fold a-z onto A-Z when comparing.
   std::size_t anchor1 = 0;  ///< Offset in the term of the rarest byte.
   std::size_t anchor2 = 0;  ///< Offset of the second rarest byte (anchor1 for a 1-byte term).

@@ -7,12 +7,10 @@
 
 namespace {
 
+// The arguments after the program name.
 std::vector<std::string> split(const char* text) {
-  resetCommandLine();
-  splitCommandText(text, "skern");
-  std::vector<std::string> arguments;
-  for (int i = 1; i < argCount; ++i) arguments.emplace_back(argTable[i]);
-  return arguments;
+  ArgumentTable table = splitCommandText(text, "skern");
+  return std::vector<std::string>(table.begin() + 1, table.end());
 }
 
 struct Row {

@@ -5,7 +5,5 @@
 #include "cmdline/run.h"
 
 int main(int argc, char** argv) {
-  fixSearchThreads(SKERN_TEST_THREADS);
-  fixPieceBytes(SKERN_TEST_PIECE_BYTES);
-  return skernMain(argc, argv);
+  return skernMain(argc, argv, SearchTuning{SKERN_TEST_THREADS, SKERN_TEST_PIECE_BYTES});
 }

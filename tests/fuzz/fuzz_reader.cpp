@@ -63,14 +63,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::fwrite(data + 3, 1, size - 3, file);
   std::fclose(file);
 
-  resetExpression();
-  std::string expression = kExpressions[data[0] & 7];
+  ExpressionParser parser;
   std::string bad;
-  parseExpressionText(expression.data(), bad);
+  parseExpressionText(kExpressions[data[0] & 7], parser, bad);
   ScanConfig config;
   config.sanityIndicator = false;
   config.display.lineNumbers = (data[0] & 8) != 0;
-  config.expression = prepareExpression(Expression, (data[0] & 16) != 0, (data[0] & 32) != 0);
+  config.expression =
+      prepareExpression(parser.expression, (data[0] & 16) != 0, (data[0] & 32) != 0);
   if (data[0] & 64) {
     config.charWindow = data[1] % 41;
   } else {

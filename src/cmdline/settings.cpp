@@ -1,3 +1,0 @@
-#include "cmdline/settings.h"
-
-SettingsRecord Settings;
