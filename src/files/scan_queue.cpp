@@ -160,13 +160,15 @@ void ScanQueue::addFiles(std::vector<FileToScan> files) {
   }
 }
 
+void ScanQueue::close() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  closed_ = true;
+  jobsReady_.notify_all();
+}
+
 bool ScanQueue::finish() {
   if (!workers_.empty()) {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      closed_ = true;
-      jobsReady_.notify_all();
-    }
+    close();
     for (const std::unique_ptr<Worker>& worker : workers_) worker->thread.join();
     workers_.clear();
   }
@@ -223,13 +225,18 @@ void ScanQueue::work(Worker& worker) {
       Job job;
       {
         std::unique_lock<std::mutex> lock(mutex_);
-        jobsReady_.wait(lock, [&] { return !jobs_.empty() || closed_; });
+        // Once the walk has ended, a thread stops only when no job is left to take and none
+        // is being scanned: a file being scanned may still be cut into pieces.
+        jobsReady_.wait(lock, [&] { return !jobs_.empty() || (closed_ && jobsRunning_ == 0); });
         if (jobs_.empty()) break;
         job = std::move(jobs_.front());
         jobs_.pop_front();
+        ++jobsRunning_;
         if (walkWaits_ && hasRoom()) roomReady_.notify_one();
       }
       runJob(worker, *worker.scanner, job);
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (--jobsRunning_ == 0 && closed_) jobsReady_.notify_all();
     }
     worker.scanner.reset();  // its reader lets go of what it holds
   } catch (const std::bad_alloc&) {

@@ -51,6 +51,8 @@ class ScanQueue : private OutputTurn {
   void addMessage(std::string_view text);
   /// Adds the files of one listing, in order, to be scanned.
   void addFiles(std::vector<FileToScan> files);
+  /// Says that the walk has ended: nothing more is added.
+  void close();
   /// Waits until every unit has been scanned and written; true when any showed a hit.
   bool finish();
   /// The threads that scan (0: the caller's thread scans).
@@ -88,8 +90,9 @@ class ScanQueue : private OutputTurn {
   ScannerMaker makeScanner_;
   OutputStreams& streams_;
   // One lock guards the turn (the unit whose output is written now: changed under the lock,
-  // read without it), the jobs not yet taken (in the order of their units), the output of
-  // units done before their turn, the walk steps handed out so far, and the end of the walk.
+  // read without it), the jobs not yet taken (in the order of their units) and those being
+  // scanned, the output of units done before their turn, the walk steps handed out so far,
+  // and the end of the walk.
   // A thread waits for a job on `jobsReady_`, an output for its turn on `turnPassed_`, the
   // walk for room on `roomReady_` (while `walkWaits_`).
   std::mutex mutex_;
@@ -102,6 +105,7 @@ class ScanQueue : private OutputTurn {
   std::map<std::uint64_t, FileOutput> parked_;
   std::uint64_t nextStep_ = 0;
   bool closed_ = false;
+  std::size_t jobsRunning_ = 0;  // jobs taken and not yet done
   std::atomic<std::size_t> walkHeld_{0};
   std::size_t heldByOne_ = 0;  // output one thread may hold for later units
   std::vector<std::unique_ptr<Worker>> workers_;

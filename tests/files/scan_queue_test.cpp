@@ -25,6 +25,18 @@ struct Script {
   std::condition_variable changed;
   std::set<std::uint64_t> finished;
   bool cutOffered = true;  // every file was offered a place for pieces
+  bool cutHeld = false;    // files are cut only once `cutNow` is called
+  bool mayCut = false;
+
+  void cutNow() {
+    std::lock_guard<std::mutex> lock(mutex);
+    mayCut = true;
+    changed.notify_all();
+  }
+  void awaitCut() {
+    std::unique_lock<std::mutex> lock(mutex);
+    changed.wait(lock, [&] { return !cutHeld || mayCut; });
+  }
 
   void finish(std::uint64_t piece) {
     std::lock_guard<std::mutex> lock(mutex);
@@ -53,6 +65,7 @@ class StandIn : public UnitScanner {
       out.hit(0, shown, {});
       return;
     }
+    script_.awaitCut();
     auto split = std::make_shared<SplitFile>();
     split->pieces = cut->second;
     split->tally = out.shareTally();
@@ -158,6 +171,31 @@ TEST(ScanQueue, ManyFilesAndPiecesOnFewerThreadsThanPieces) {
   }
   std::string got = searched(script, files, 3);
   EXPECT_EQ(got.substr(0, got.find("--\n")), expected);
+}
+
+// The walk ends (the queue is told so) before the only file is cut: the other threads must
+// stay for its pieces, since the first one waits for a later one here.
+TEST(ScanQueue, AFileCutAfterTheWalkEndedIsStillScannedOnEveryThread) {
+  for (int run = 0; run < 5; ++run) {
+    Script script;
+    script.pieces["big"] = 3;
+    script.waitFor = {{0, 2}};
+    script.cutHeld = true;
+    std::FILE* hits = std::tmpfile();
+    OutputStreams streams;
+    streams.hitStream = hits;
+    streams.display.lineNumbers = true;
+    ScanQueue queue([&script] { return std::make_unique<StandIn>(script); }, streams, 4);
+    queue.addFiles({FileToScan{"big", false}});
+    queue.close();
+    script.cutNow();
+    queue.finish();
+    std::rewind(hits);
+    char shown[200] = {};
+    EXPECT_EQ(std::string(shown, std::fread(shown, 1, sizeof shown - 1, hits)),
+              "\n::::::::: big\n 2:piece 0\n 12:piece 1\n 22:piece 2\n");
+    std::fclose(hits);
+  }
 }
 
 }  // namespace
