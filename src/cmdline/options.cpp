@@ -10,6 +10,7 @@
 #include "cmdline/usage.h"
 #include "expr/expression.h"
 #include "files/path_parts.h"
+#include "platform/ascii.h"
 #include "platform/host.h"
 
 std::vector<std::string> TargetList;
@@ -149,7 +150,7 @@ bool optionOn(const char* argument) {
 }
 
 int numberValue(const char* text) {
-  while (*text == ' ' || (*text >= '\t' && *text <= '\r')) ++text;
+  while (isAsciiSpace(*text)) ++text;
   bool negative = *text == '-';
   if (*text == '-' || *text == '+') ++text;
   std::int64_t value = 0;

@@ -4,6 +4,7 @@
 #include <list>
 #include <string>
 
+#include "platform/ascii.h"
 #include "platform/command_line.h"
 
 std::vector<char*> argTable;
@@ -24,10 +25,6 @@ int quoteRun(const char* p) {
   int n = 0;
   while (n < 3 && p[n] == '"') ++n;
   return n;
-}
-
-bool isWhite(char c) {
-  return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
 enum class State { between, start, inside };
@@ -71,7 +68,7 @@ void splitCommandText(const char* text, const char* programName) {
     }
     // Inside an argument.
     if (quotes == 0) {
-      if (isWhite(*r) && !quoting) {
+      if (isAsciiSpace(*r) && !quoting) {
         *w++ = '\0';
         ++r;
         state = State::between;

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/ascii.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -12,19 +14,11 @@
 
 namespace {
 
-bool isLetter(unsigned char c) {
-  return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
-}
-
-unsigned char folded(unsigned char c) {
-  return (c >= 'a' && c <= 'z') ? c - 32 : c;
-}
-
 // How often a byte is met in source code and prose, roughly, on a scale of 0 to 255; letters
 // count once for both cases. Used only to choose which bytes of a term to scan for.
 unsigned char commonness(unsigned char c) {
   static const char kLetters[] = "etaoinsrlcdhupmfgybwvkxjqz";  // most common first
-  if (isLetter(c)) {
+  if (isAsciiLetter(c)) {
     const char* at = std::strchr(kLetters, c | 0x20);
     return static_cast<unsigned char>(250 - (at - kLetters) * 7);
   }
@@ -42,7 +36,7 @@ bool matchesAt(const TermSearcher& s, const char* at) {
   const unsigned char* t = reinterpret_cast<const unsigned char*>(s.term.data());
   if (!s.ignoreCase) return std::memcmp(a, t, s.term.size()) == 0;
   for (std::size_t i = 0; i < s.term.size(); ++i) {
-    if (a[i] != t[i] && folded(a[i]) != folded(t[i])) return false;
+    if (a[i] != t[i] && foldedAscii(a[i]) != foldedAscii(t[i])) return false;
   }
   return true;
 }
@@ -174,7 +168,7 @@ TermSearcher prepareTerm(std::string_view term, bool ignoreCase) {
   }
   auto setUp = [&](std::size_t at, unsigned char& byte, unsigned char& fold) {
     unsigned char c = static_cast<unsigned char>(term[at]);
-    fold = ignoreCase && isLetter(c) ? 0x20 : 0;
+    fold = ignoreCase && isAsciiLetter(c) ? 0x20 : 0;
     byte = c | fold;
   };
   setUp(s.anchor1, s.byte1, s.fold1);

@@ -9,6 +9,7 @@
 
 #include "platform/file_reader.h"
 #include "platform/held_directory_posix.h"
+#include "platform/host.h"
 #include "platform/io_batch.h"
 #include "platform/memory.h"
 
@@ -129,8 +130,7 @@ void fillBatch(std::span<const std::string> paths) {
   const std::size_t firstOpen = ops.size();
   // The files of one listing lie in one directory, the held one; a path elsewhere is opened
   // by its whole name.
-  std::size_t slash = paths.front().rfind('/');
-  std::string directoryPart = paths.front().substr(0, slash == std::string::npos ? 0 : slash + 1);
+  std::string directoryPart = paths.front().substr(0, lastComponentStart(paths.front()));
   int directory = heldDirectoryFd(directoryPart);
   for (const std::string& path : paths) batch.emplace_back().path = path;
   // The names stay where they are while the system reads them: the batch is not grown again.
