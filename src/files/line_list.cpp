@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "files/text_mode.h"
+
 // Text beyond this many bytes is let go of, where nothing still needs it, before more is
 // read; the buffer stays small enough for the processor's cache.
 std::size_t LineList::softLimit() const {

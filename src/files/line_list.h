@@ -8,7 +8,7 @@
 
 #include "files/element_list.h"
 #include "files/piece_reader.h"
-#include "files/text_mode.h"
+#include "files/element_division.h"
 
 /// A place in a file's text, counted in bytes from its start.
 using TextOffset = std::uint64_t;
