@@ -65,6 +65,6 @@ bool rewindFile(OpenFile& file);
 /// Closes `file`; nothing happens when it is not open.
 void closeFile(OpenFile& file);
 
-/// Lets go of what the reader holds open between files: the directory it works in and files
-/// read ahead (for tests, and when the current directory changes).
+/// Lets go of what the calling thread's reader holds open between files: the directory it
+/// works in, the files read ahead and the closes still waiting.
 void resetFileAccess();
