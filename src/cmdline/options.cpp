@@ -8,6 +8,7 @@
 
 #include "cmdline/usage.h"
 #include "files/path_parts.h"
+#include "platform/ascii.h"
 #include "platform/host.h"
 
 namespace {
@@ -153,7 +154,7 @@ bool optionOn(const char* argument) {
 }
 
 int numberValue(const char* text) {
-  while (*text == ' ' || (*text >= '\t' && *text <= '\r')) ++text;
+  while (isAsciiSpace(*text)) ++text;
   bool negative = *text == '-';
   if (*text == '-' || *text == '+') ++text;
   std::int64_t value = 0;

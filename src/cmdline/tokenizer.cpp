@@ -1,5 +1,6 @@
 #include "cmdline/tokenizer.h"
 
+#include "platform/ascii.h"
 #include "platform/command_line.h"
 
 namespace {
@@ -9,10 +10,6 @@ int quoteRun(const char* p) {
   int n = 0;
   while (n < 3 && p[n] == '"') ++n;
   return n;
-}
-
-bool isWhite(char c) {
-  return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
 enum class State { between, start, inside };
@@ -55,7 +52,7 @@ ArgumentTable splitCommandText(const char* text, const char* programName) {
     }
     // Inside an argument.
     if (quotes == 0) {
-      if (isWhite(*r) && !quoting) {
+      if (isAsciiSpace(*r) && !quoting) {
         *w++ = '\0';
         ++r;
         state = State::between;

@@ -1,5 +1,7 @@
 #include "expr/term_match.h"
 
+#include "platform/ascii.h"
+
 namespace {
 
 // The byte at `at` in `text`, where the end of the text reads as its terminating NUL.
@@ -10,7 +12,7 @@ unsigned char byteAt(std::string_view text, std::size_t at) {
 }  // namespace
 
 bool isWordBoundary(unsigned char c) {
-  if (c == 0 || c == ' ' || (c >= '\t' && c <= '\r') || c >= 128) return true;
+  if (c == 0 || isAsciiSpace(c) || c >= 128) return true;
   bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
   return c > ' ' && c < 127 && !letterOrDigit;
 }

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-/// A term prepared for repeated searches: it scans for two of the term's rarest bytes sixteen
-/// positions at a time and verifies each place where both stand.
+/// A term prepared for repeated searches: it scans for two of the term's rarest bytes at 64
+/// positions at a time (16 without AVX2) and verifies each place where both stand.
 struct TermSearcher {
   std::string term;         ///< The term searched for, a copy of its own.
   bool ignoreCase = true;   ///< Fold a-z onto A-Z when comparing.

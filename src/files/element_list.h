@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <string_view>
 
+/// The longest element a line is held in; longer lines are held in several.
+constexpr std::size_t kMaxElementLength = 999;
+
 /// An ordered list of views that grows in one block of host memory. Elements are numbered from
 /// the file's start; those before `first()` have been let go.
 class ElementList {

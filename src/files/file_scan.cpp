@@ -45,7 +45,7 @@ FileScan::FileScan(const ScanConfig& config) : config_(config) {
       reach_.lines = static_cast<std::size_t>(config.lineWindow);
     }
   }
-  lines_.setWindowReach(reach_.lines, reach_.bytes);
+  lines_.setWindowReach(reach_);
 }
 
 void FileScan::report(const char* format) {

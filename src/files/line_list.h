@@ -6,16 +6,16 @@
 #include <cstdint>
 #include <string_view>
 
+#include "files/element_division.h"
 #include "files/element_list.h"
 #include "files/piece_reader.h"
-#include "files/text_mode.h"
-
-/// A place in a file's text, counted in bytes from its start.
-using TextOffset = std::uint64_t;
+#include "files/text_buffer.h"
+#include "files/window_reach.h"
 
 /// One file's elements in file order, as far as they have been divided and are still held:
-/// lines with their line feeds, long lines in pieces of at most 999 bytes. Reused from file
-/// to file by the scan that owns it.
+/// lines with their line feeds, long lines in pieces of at most 999 bytes. It decides what
+/// of its text buffer a window can still reach and lets the rest go. Reused from file to
+/// file by the scan that owns it.
 class LineList {
  public:
   LineList() = default;
@@ -30,16 +30,14 @@ class LineList {
   std::size_t size() const { return elements_.size(); }
 
   /// Sets how many bytes are read from a file at a time (tests make it tiny).
-  void setReadBlockSize(std::size_t bytes);
+  void setReadBlockSize(std::size_t bytes) { text_.setBlockSize(bytes); }
 
   /// Whether line numbers are shown, so that `lineNumberOf` must be exact: elements passed
-  /// over by `skipTo` are then counted as they go by (at memory speed; reading the file again
-  /// for a late first hit costs more).
+  /// over by `skipTo` are then counted as they go by.
   void setNumbering(bool exact) { numbered_ = exact; }
 
-  /// How far a window reaches from a candidate: `lines` elements, or `bytes` bytes of the
-  /// text, on either side; 0 and 0 for no window.
-  void setWindowReach(std::size_t lines, std::size_t bytes);
+  /// How far a window reaches from a candidate.
+  void setWindowReach(const WindowReach& reach) { reach_ = reach; }
 
   /// Begins streaming the text that `reader` reads. The bytes it has at hand come first;
   /// `plainReady` says that they hold no carriage return and no 0x1A.
@@ -56,9 +54,9 @@ class LineList {
   /// text's end, which is read up to first.
   TextOffset pieceEnd();
   /// True when `at` lies at or beyond the end of the piece being scanned.
-  bool pastPiece(TextOffset at) const { return at >= pieceEnd_; }
+  bool pastPiece(TextOffset at) const { return at >= text_.pieceEnd(); }
   /// True when the text ended at a 0x1A within the piece (or before it).
-  bool endedInPiece() const { return endedInPiece_; }
+  bool endedInPiece() const { return text_.endedInPiece(); }
   /// The number of elements before `at`, a chunk's first byte or the end of the text; the
   /// text before `at` is not looked at again.
   std::size_t elementsBefore(TextOffset at);
@@ -81,7 +79,7 @@ class LineList {
   std::uint64_t lineNumberOf(std::size_t index) const { return index + 1; }
 
   /// Where `at`, a byte of the text held, stands in the file's text.
-  TextOffset offsetOf(const char* at) const;
+  TextOffset offsetOf(const char* at) const { return text_.offsetOf(at); }
 
   /// The text held from `from` to its end.
   std::string_view heldText(TextOffset from) const;
@@ -102,43 +100,22 @@ class LineList {
   void release();
 
  private:
-  char* base() const { return text_.data.get(); }
   std::size_t softLimit() const;
-  void rebase(const char* from, char* to);
+  void rebase(const char* from, const char* to);
   std::size_t reachStart() const;
   void applySkip();
-  void makeRoom(std::size_t wanted);
+  void letGo(std::size_t wanted);
   bool readMoreText();
-  void startText(PieceReader* from);
-  void notePieceBounds();
+  void startText();
 
   ElementList elements_;
-  // The text held: the bytes of the file's text from `textBase_` on, then (between
-  // `readRawBlock` and `acceptBlock`) a block of raw bytes from `rawFrom_` on.
-  ByteBuffer text_;
-  TextOffset textBase_ = 0;
-  std::size_t rawFrom_ = 0;
-  // How far the text has been divided into elements.
+  // The text, and how far it has been divided into elements.
+  TextBuffer text_;
   ElementCursor cursor_;
-  // What the text is read from; null when there is none.
-  PieceReader* reader_ = nullptr;
-  // Where the piece being scanned begins and ends in the text (the end once it is known),
-  // and whether a 0x1A ended the text before the piece's end.
-  TextOffset pieceStart_ = 0;
-  TextOffset pieceEnd_ = UINT64_MAX;
-  bool startKnown_ = true;
-  bool endedInPiece_ = false;
-  bool blockStartsPiece_ = false;
-  bool blockEndsPiece_ = false;
-  // The file has no more bytes to give (it ended, failed, or its text ended at a 0x1A).
-  bool ended_ = true;
-  std::size_t blockSize_ = std::size_t{1} << 18;
   // Line numbers are shown: the elements passed over by a skip are counted as they go by.
   bool numbered_ = true;
-  // How far a window reaches (see `setWindowReach`), and the first element that may still be
-  // a candidate.
-  std::size_t reachLines_ = 0;
-  std::size_t reachBytes_ = 0;
+  // How far a window reaches, and the first element that may still be a candidate.
+  WindowReach reach_;
   std::size_t scanFloor_ = 0;
   TextOffset pendingSkip_ = 0;  // no occurrence starts before this
   std::size_t reachHeld_ = 0;   // the bytes that the last skip kept for a window's sake

@@ -1,24 +1,7 @@
 #include "files/path_parts.h"
 
+#include "platform/ascii.h"
 #include "platform/host.h"
-
-namespace {
-
-// Where the last component of `path` begins.
-std::size_t lastComponentStart(std::string_view path) {
-  std::size_t start = drivePrefixLength(path);
-  for (std::size_t i = start; i < path.size(); ++i) {
-    if (isPathSeparator(path[i])) start = i + 1;
-  }
-  return start;
-}
-
-unsigned char folded(char c) {
-  unsigned char u = static_cast<unsigned char>(c);
-  return (u >= 'a' && u <= 'z') ? static_cast<unsigned char>(u - 32) : u;
-}
-
-}  // namespace
 
 PatternParts splitPattern(std::string_view pattern) {
   std::size_t cut = lastComponentStart(pattern);
@@ -45,7 +28,7 @@ bool extensionSkipped(std::string_view path, std::string_view skipList) {
   std::size_t length = extension.size() + 1;  // the extension and its closing dot
   for (std::size_t at = 0; at + length <= skipList.size(); ++at) {
     std::size_t i = 0;
-    while (i < extension.size() && folded(skipList[at + i]) == folded(extension[i])) ++i;
+    while (i < extension.size() && foldedAscii(skipList[at + i]) == foldedAscii(extension[i])) ++i;
     if (i == extension.size() && skipList[at + i] == '.') return true;
   }
   return false;

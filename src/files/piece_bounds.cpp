@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "files/text_mode.h"
+#include "files/element_list.h"
+#include "platform/byte_blocks.h"
 
 namespace {
 
@@ -56,13 +57,7 @@ std::uint64_t leadInStart(OpenFile& file, std::uint64_t start, const WindowReach
     if (got != static_cast<long long>(size)) return 0;  // the file changed: read from its start
     std::size_t end = size;
     for (;;) {
-      const char* feed = nullptr;
-      for (std::size_t i = end; i > 0; --i) {
-        if (block[i - 1] == '\n') {
-          feed = block.data() + i - 1;
-          break;
-        }
-      }
+      const char* feed = lastByteIn(block.data(), block.data() + end, '\n');
       std::size_t begin = feed != nullptr ? static_cast<std::size_t>(feed - block.data()) + 1 : 0;
       const char* part = block.data() + begin;
       std::size_t partSize = end - begin;

@@ -5,14 +5,8 @@
 #include <cstdint>
 
 #include "files/piece_reader.h"
+#include "files/window_reach.h"
 #include "platform/file_reader.h"
-
-/// How far a window reaches from a candidate: `lines` elements, or `bytes` bytes of the text,
-/// on either side; 0 and 0 for no window.
-struct WindowReach {
-  std::size_t lines = 0;  ///< Elements on either side.
-  std::size_t bytes = 0;  ///< Bytes on either side.
-};
 
 /// The bounds of piece `index` of `count`, each `pieceBytes` long but for the last, of `file`:
 /// a piece begins after the first line feed at or after its nominal start's byte before (the

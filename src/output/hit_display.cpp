@@ -3,17 +3,15 @@
 #include <algorithm>
 #include <charconv>
 
-namespace {
+#include "platform/ascii.h"
 
-bool isTrimmed(char c) {
-  return c == ' ' || (c >= '\t' && c <= '\r');
-}
+namespace {
 
 std::string_view trimmedText(std::string_view text) {
   std::size_t end = text.size();
-  while (end > 0 && isTrimmed(text[end - 1])) --end;
+  while (end > 0 && isAsciiSpace(text[end - 1])) --end;
   std::size_t start = 0;
-  while (start < end && isTrimmed(text[start])) ++start;
+  while (start < end && isAsciiSpace(text[start])) ++start;
   return text.substr(start, end - start);
 }
 

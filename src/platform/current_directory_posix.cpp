@@ -6,8 +6,8 @@
 
 namespace {
 
-// The current directory as this thread last read or set it; a file scan asks for it once per
-// file. The search does not change it while threads scan.
+// This thread's copy of the current directory: read from the system when first asked for, and
+// again after this thread sets it. A change made by another thread is not seen.
 thread_local std::string known;
 thread_local bool isKnown = false;
 

@@ -5,6 +5,7 @@
 
 #include "platform/directory_search.h"
 #include "platform/held_directory_posix.h"
+#include "platform/host.h"
 #include "platform/wildcard.h"
 
 namespace {
@@ -52,9 +53,9 @@ bool readWholeDirectory(const std::string& directory, std::vector<DirectoryEntry
 }  // namespace
 
 DirectoryListing listDirectory(const std::string& pattern, bool subdirectories) {
-  std::size_t slash = pattern.rfind('/');
-  std::string directory = slash == std::string::npos ? "" : pattern.substr(0, slash + 1);
-  std::string namePattern = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
+  std::size_t cut = lastComponentStart(pattern);
+  std::string directory = pattern.substr(0, cut);
+  std::string namePattern = pattern.substr(cut);
   DirectoryListing listing;
   std::vector<DirectoryEntry> entries;
   if (!readWholeDirectory(directory, entries)) return listing;

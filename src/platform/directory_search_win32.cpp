@@ -33,11 +33,7 @@ DirectoryListing listDirectory(const std::string& pattern, bool subdirectories) 
   if (!subdirectories) return listing;
   // The system matches names itself, so the subdirectories take a search of their own, in
   // the pattern's directory with a backslash after it.
-  std::size_t cut = drivePrefixLength(pattern);
-  for (std::size_t i = cut; i < pattern.size(); ++i) {
-    if (isPathSeparator(pattern[i])) cut = i + 1;
-  }
-  std::string directory = pattern.substr(0, cut);
+  std::string directory = pattern.substr(0, lastComponentStart(pattern));
   if (!directory.empty() && directory.back() != '\\') directory += '\\';
   for (DirectoryEntry& entry : search(directory + "*")) {
     if (entry.directory && entry.name != "." && entry.name != "..") {

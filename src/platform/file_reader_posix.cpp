@@ -9,6 +9,7 @@
 
 #include "platform/file_reader.h"
 #include "platform/held_directory_posix.h"
+#include "platform/host.h"
 #include "platform/io_batch.h"
 #include "platform/memory.h"
 
@@ -134,8 +135,7 @@ struct FileReader::State {
     const std::size_t firstOpen = ops.size();
     // The files of one listing lie in one directory, the held one; a path elsewhere is opened
     // by its whole name.
-    std::size_t slash = paths.front().rfind('/');
-    std::string directoryPart = paths.front().substr(0, slash == std::string::npos ? 0 : slash + 1);
+    std::string directoryPart = paths.front().substr(0, lastComponentStart(paths.front()));
     // With descriptors so short that files are opened one by one, none is spent on it.
     int heldFd = batchSize() > 1 ? directory.fd(directoryPart) : -1;
     for (const std::string& path : paths) batch.emplace_back().path = path;

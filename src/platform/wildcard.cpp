@@ -1,13 +1,6 @@
 #include "platform/wildcard.h"
 
-namespace {
-
-unsigned char folded(char c) {
-  unsigned char u = static_cast<unsigned char>(c);
-  return (u >= 'a' && u <= 'z') ? static_cast<unsigned char>(u - 32) : u;
-}
-
-}  // namespace
+#include "platform/ascii.h"
 
 bool wildcardMatch(std::string_view pattern, std::string_view name) {
   if (pattern == "*.*") return true;
@@ -18,7 +11,8 @@ bool wildcardMatch(std::string_view pattern, std::string_view name) {
     if (p < pattern.size() && pattern[p] == '*') {
       starAt = p++;
       starMatched = n;
-    } else if (p < pattern.size() && (pattern[p] == '?' || folded(pattern[p]) == folded(name[n]))) {
+    } else if (p < pattern.size() &&
+               (pattern[p] == '?' || foldedAscii(pattern[p]) == foldedAscii(name[n]))) {
       ++p;
       ++n;
     } else if (starAt != std::string_view::npos) {
@@ -35,7 +29,7 @@ bool wildcardMatch(std::string_view pattern, std::string_view name) {
 bool foldedNameLess(std::string_view a, std::string_view b) {
   std::size_t common = a.size() < b.size() ? a.size() : b.size();
   for (std::size_t i = 0; i < common; ++i) {
-    if (folded(a[i]) != folded(b[i])) return folded(a[i]) < folded(b[i]);
+    if (foldedAscii(a[i]) != foldedAscii(b[i])) return foldedAscii(a[i]) < foldedAscii(b[i]);
   }
   if (a.size() != b.size()) return a.size() < b.size();
   return a < b;

@@ -1,0 +1,89 @@
+#include "files/text_buffer.h"
+
+#include <cstring>
+
+bool TextBuffer::start(PieceReader* from, bool readReady) {
+  text_.size = 0;
+  std::size_t ready = from != nullptr && readReady ? from->readyBytes() : 0;
+  reserveBytes(text_, ready > 0 ? ready : 1);
+  base_ = 0;
+  rawFrom_ = 0;
+  reader_ = from;
+  ended_ = from == nullptr;
+  pieceStart_ = 0;
+  pieceEnd_ = UINT64_MAX;
+  startKnown_ = from == nullptr || from->startsAtPiece();
+  endedInPiece_ = false;
+  blockStartsPiece_ = false;
+  blockEndsPiece_ = false;
+  if (ready == 0) return false;
+  long long got = from->read(text_.data.get(), ready);
+  if (got <= 0) return false;
+  text_.size = static_cast<std::size_t>(got);
+  blockStartsPiece_ = from->reachedStart();
+  blockEndsPiece_ = from->reachedEnd();
+  return true;
+}
+
+bool TextBuffer::restart() {
+  if (reader_ == nullptr || !reader_->rewind()) return false;
+  start(reader_, false);
+  return true;
+}
+
+void TextBuffer::release() {
+  text_ = ByteBuffer();
+  reader_ = nullptr;
+  ended_ = true;
+  base_ = 0;
+  rawFrom_ = 0;
+}
+
+std::string_view TextBuffer::readRawBlock(TextOffset from) {
+  rawFrom_ = text_.size;
+  if (ended_) return std::string_view();
+  reserveBytes(text_, text_.size + blockSize_);
+  long long got = reader_->read(text_.data.get() + text_.size, blockSize_);
+  if (got <= 0) {
+    // Only a read of nothing, or a failed one, ends the file.
+    ended_ = true;
+    return std::string_view();
+  }
+  text_.size += static_cast<std::size_t>(got);
+  blockStartsPiece_ = reader_->reachedStart();
+  blockEndsPiece_ = reader_->reachedEnd();
+  const char* start = place(from);
+  return std::string_view(start, static_cast<std::size_t>(begin() + text_.size - start));
+}
+
+TextBlock TextBuffer::acceptBlock(bool plain) {
+  TextBlock made;
+  made.size = text_.size - rawFrom_;
+  if (!plain) {
+    made = applyTextMode(text_.data.get() + rawFrom_, made.size);
+    text_.size = rawFrom_ + made.size;
+    if (made.ended) {
+      ended_ = true;
+      if (pieceEnd_ == UINT64_MAX) endedInPiece_ = true;
+    }
+  }
+  rawFrom_ = text_.size;
+  TextOffset end = offsetOf(begin() + text_.size);
+  if (blockStartsPiece_) {
+    pieceStart_ = end;
+    startKnown_ = true;
+  }
+  if (blockEndsPiece_ && !endedInPiece_) pieceEnd_ = end;
+  blockStartsPiece_ = false;
+  blockEndsPiece_ = false;
+  return made;
+}
+
+bool TextBuffer::dropBefore(const char* keep) {
+  std::size_t shift = static_cast<std::size_t>(keep - begin());
+  if (shift == 0 || shift < text_.size / 2) return false;
+  std::memmove(text_.data.get(), keep, text_.size - shift);
+  text_.size -= shift;
+  base_ += shift;
+  return true;
+}

@@ -1,0 +1,87 @@
+// The text of the file (or piece) being scanned, read block by block into one buffer.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "files/piece_reader.h"
+#include "files/text_mode.h"
+#include "platform/file_reader.h"
+
+/// A place in a file's text, counted in bytes from its start.
+using TextOffset = std::uint64_t;
+
+/// The bytes of a file's text from some offset on, in one buffer that grows at its end and
+/// lets go at its start, and where the piece being scanned begins and ends in that text. A
+/// block is read raw behind the text and then accepted as text; whatever points into the
+/// buffer must follow it when `readRawBlock` or `dropBefore` moves it.
+class TextBuffer {
+ public:
+  TextBuffer() = default;
+  TextBuffer(const TextBuffer&) = delete;
+  TextBuffer& operator=(const TextBuffer&) = delete;
+
+  /// Sets how many bytes are read at a time.
+  void setBlockSize(std::size_t bytes) { blockSize_ = bytes > 0 ? bytes : 1; }
+  /// How many bytes are read at a time.
+  std::size_t blockSize() const { return blockSize_; }
+
+  /// Begins an empty text read from `reader` (none when null), with the bytes the reader has
+  /// at hand read as a raw block when `readReady`; true when that block is there to accept.
+  bool start(PieceReader* reader, bool readReady);
+  /// Begins the text again from the reader's start; false when it cannot be read again.
+  bool restart();
+  /// Forgets the text and gives its memory back.
+  void release();
+
+  /// The first byte held.
+  const char* begin() const { return text_.data.get(); }
+  /// The bytes held, text and (before `acceptBlock`) a raw block.
+  std::size_t size() const { return text_.size; }
+  /// Where `at`, a byte held, stands in the text.
+  TextOffset offsetOf(const char* at) const {
+    return base_ + static_cast<TextOffset>(at - begin());
+  }
+  /// The byte held at `offset` in the text.
+  const char* place(TextOffset offset) const { return begin() + (offset - base_); }
+  /// True once the reader has no more to give (it ended, failed, or the text ended at 0x1A).
+  bool ended() const { return ended_; }
+
+  /// Reads the next block behind the text, making room for it first (which may move the
+  /// buffer), and returns the bytes from `from` to the block's end. Empty once the text has
+  /// ended; else `acceptBlock` must follow.
+  std::string_view readRawBlock(TextOffset from);
+  /// The first byte of the raw block read last.
+  const char* rawBlock() const { return begin() + rawFrom_; }
+  /// Makes the raw block text, in text mode unless `plain` says that it holds no carriage
+  /// return and no 0x1A; returns what text mode made of it (for a plain block only its size).
+  TextBlock acceptBlock(bool plain);
+
+  /// Lets go of the bytes before `keep`, moving the rest to the buffer's start, when that
+  /// frees at least half of what is held; true when it did.
+  bool dropBefore(const char* keep);
+
+  /// True once the text reaches where the piece begins (or there is no piece before it).
+  bool pieceStartKnown() const { return startKnown_; }
+  /// Where the piece begins in the text; the end of the text when it ended before the piece.
+  TextOffset pieceStart() const { return startKnown_ ? pieceStart_ : offsetOf(begin() + size()); }
+  /// Where the piece ends in the text once that is known, else UINT64_MAX.
+  TextOffset pieceEnd() const { return pieceEnd_; }
+  /// True when the text ended at a 0x1A within the piece (or before it).
+  bool endedInPiece() const { return endedInPiece_; }
+
+ private:
+  ByteBuffer text_;
+  TextOffset base_ = 0;      // where the first byte held stands in the text
+  std::size_t rawFrom_ = 0;  // where the raw block read last begins in the buffer
+  PieceReader* reader_ = nullptr;
+  bool ended_ = true;
+  std::size_t blockSize_ = std::size_t{1} << 18;
+  TextOffset pieceStart_ = 0;
+  TextOffset pieceEnd_ = UINT64_MAX;
+  bool startKnown_ = true;
+  bool endedInPiece_ = false;
+  bool blockStartsPiece_ = false;  // the raw block read last ends where the piece begins
+  bool blockEndsPiece_ = false;    // ... where it ends
+};
