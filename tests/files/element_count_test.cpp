@@ -6,7 +6,6 @@
 #include <string>
 
 #include "files/element_division.h"
-#include "files/text_mode.h"
 
 namespace {
 
@@ -59,30 +58,6 @@ TEST(SkipElements, CountsWhatItPassesAndDividesOnFromThere) {
   ASSERT_EQ(rest.size() - rest.first(), 3u);
   EXPECT_EQ(rest[rest.first()], "ab");  // cut short at its NUL
   EXPECT_EQ(rest[rest.first() + 2], "last");
-}
-
-TEST(TextMode, DropsCarriageReturnsAndEndsAtTheFirst1A) {
-  struct Row {
-    std::string raw, text;
-    bool ended;
-  };
-  const Row rows[] = {
-      {"a\r\nb\r\n", "a\nb\n", false},
-      {std::string(100, 'x') + "\r\r" + std::string(40, 'y'),
-       std::string(100, 'x') + std::string(40, 'y'), false},
-      {std::string(70, 'x') + "\x1A\rz", std::string(70, 'x'), true},
-      {"\x1A", "", true},
-      {std::string(65, 'q'), std::string(65, 'q'), false},
-  };
-  for (const Row& row : rows) {
-    std::string bytes = row.raw;
-    TextBlock block = applyTextMode(bytes.data(), bytes.size());
-    EXPECT_EQ(bytes.substr(0, block.size), row.text);
-    EXPECT_EQ(block.ended, row.ended);
-  }
-  std::string nul = std::string(80, 'n') + "\r\0\r"s;
-  TextBlock block = applyTextMode(nul.data(), nul.size());
-  EXPECT_EQ(block.firstNul, nul.data() + 80);
 }
 
 }  // namespace

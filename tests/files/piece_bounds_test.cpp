@@ -98,13 +98,4 @@ TEST(PieceBounds, Table) {
   std::filesystem::remove(path);
 }
 
-TEST(PieceBounds, ElementBytesOfALine) {
-  EXPECT_EQ(elementBytesOfLine("abc\n", 4), 4u);
-  EXPECT_EQ(elementBytesOfLine("a\r\rb\n", 5), 3u);
-  EXPECT_EQ(elementBytesOfLine(std::string("a\0bc\n", 5).data(), 5), 1u);
-  // A line of 1,000 bytes is two elements; a NUL cuts only the one it stands in.
-  std::string twoElements = std::string(998, 'x') + '\0' + "yz\n";
-  EXPECT_EQ(elementBytesOfLine(twoElements.data(), twoElements.size()), 998u + 3u);
-}
-
 }  // namespace

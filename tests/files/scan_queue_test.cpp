@@ -150,29 +150,6 @@ TEST(ScanQueue, OnOneThreadNoFileIsCut) {
   EXPECT_FALSE(script.cutOffered);
 }
 
-TEST(ScanQueue, ManyFilesAndPiecesOnFewerThreadsThanPieces) {
-  Script script;
-  std::vector<std::string> files;
-  std::string expected;
-  for (int i = 0; i < 40; ++i) {
-    std::string name = std::to_string(i);
-    files.push_back(name);
-    expected += "\n::::::::: ";
-    expected += name;
-    expected += '\n';
-    if (i % 7 == 3) {
-      script.pieces[name] = 3;
-      expected += " 2:piece 0\n 12:piece 1\n 22:piece 2\n";
-    } else {
-      expected += " 1:";
-      expected += name;
-      expected += '\n';
-    }
-  }
-  std::string got = searched(script, files, 3);
-  EXPECT_EQ(got.substr(0, got.find("--\n")), expected);
-}
-
 // The walk ends (the queue is told so) before the only file is cut: the other threads must
 // stay for its pieces, since the first one waits for a later one here.
 TEST(ScanQueue, AFileCutAfterTheWalkEndedIsStillScannedOnEveryThread) {

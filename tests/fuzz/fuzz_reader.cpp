@@ -82,9 +82,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string blocks = shown(config, path, 1 + data[2] % 13, 1 + data[2] / 13 % 17, 0);
   if (whole != blocks) std::abort();
   std::string pieces = shown(config, path, 1 + data[2] % 13, 1 << 16, 1 + data[2] / 13 % 17);
-  if (whole != pieces) {
-    std::fprintf(stderr, "whole:\n%s\npieces:\n%s\n", whole.c_str(), pieces.c_str());
-    std::abort();
-  }
+  if (whole != pieces) std::abort();
   return 0;
 }
