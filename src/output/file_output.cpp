@@ -23,7 +23,7 @@ FileOutput::FileOutput(OutputStreams& streams, OutputTurn& turn, std::uint64_t u
 std::shared_ptr<FileTally> FileOutput::shareTally() {
   if (!shared_) {
     shared_ = std::make_shared<FileTally>();
-    shared_->path = std::move(own_.path);
+    shared_->path = own_.path;
     shared_->full = std::move(own_.full);
     shared_->headerShown = own_.headerShown;
   }
@@ -35,6 +35,7 @@ void FileOutput::hit(std::uint64_t element, std::string_view line, std::string_v
   if (direct()) {
     write(Kind::kHit, element, false, shown);
   } else {
+    tally().fullPath();  // formed while the path it is made from lives
     hold(Kind::kHit, element, false, shown);
   }
 }

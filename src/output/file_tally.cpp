@@ -3,6 +3,6 @@
 #include "platform/full_path.h"
 
 const std::string& FileTally::fullPath() {
-  if (full.empty() && !::fullPath(path, full)) full = path;
+  if (full.empty() && !::fullPath(std::string(path), full)) full = path;
   return full;
 }
