@@ -23,6 +23,6 @@ std::string currentDirectory() {
 
 bool setCurrentDirectory(const std::string& path) {
   isKnown = false;
-  walkDirectory().release();
+  threadDirectory().release();
   return chdir(path.c_str()) == 0;
 }

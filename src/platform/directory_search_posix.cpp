@@ -35,7 +35,7 @@ void classify(DirectoryEntry& entry, int directoryFd, const char* name, unsigned
 
 // Every entry of `directory` ("" for the current one), sorted; false when it cannot be listed.
 bool readWholeDirectory(const std::string& directory, std::vector<DirectoryEntry>& entries) {
-  DIR* stream = walkDirectory().toList(directory);
+  DIR* stream = threadDirectory().toList(directory);
   if (stream == nullptr) return false;
   while (dirent* found = readdir(stream)) {
     DirectoryEntry entry;
@@ -69,7 +69,7 @@ DirectoryListing listDirectory(const std::string& pattern, bool subdirectories) 
 }
 
 bool directoryIdentity(const std::string& path, DirectoryIdentity& identity) {
-  int directory = walkDirectory().fd(path);
+  int directory = threadDirectory().fd(path);
   struct stat info;
   if (directory < 0 || fstat(directory, &info) != 0) return false;
   identity.device = static_cast<std::uint64_t>(info.st_dev);

@@ -44,12 +44,12 @@ struct AheadFile {
 }  // namespace
 
 // What a reader holds: the files it was told to expect, the latest batch and the room for its
-// files' first bytes, the closes that wait for the next batch, its ring and its directory.
+// files' first bytes, the closes that wait for the next batch and its ring. It opens files
+// through the directory its thread holds.
 struct FileReader::State {
   // Bytes asked for by the first read (less than `kAheadBytes` in tests of block borders).
   std::size_t aheadBytes = kAheadBytes;
   BatchRing ring;
-  HeldDirectory directory;
 
   // The files announced by `expectFiles`, and the next one of them not yet in a batch.
   std::vector<std::string> expected;
@@ -137,7 +137,7 @@ struct FileReader::State {
     // by its whole name.
     std::string directoryPart = paths.front().substr(0, lastComponentStart(paths.front()));
     // With descriptors so short that files are opened one by one, none is spent on it.
-    int heldFd = batchSize() > 1 ? directory.fd(directoryPart) : -1;
+    int heldFd = batchSize() > 1 ? threadDirectory().fd(directoryPart) : -1;
     for (const std::string& path : paths) batch.emplace_back().path = path;
     // The names stay where they are while the system reads them: the batch is not grown again.
     for (const AheadFile& file : batch) {
@@ -265,7 +265,7 @@ struct FileReader::State {
     expected.clear();
     nextExpected = 0;
     handedOut = -1;
-    directory.release();
+    threadDirectory().release();
   }
 };
 

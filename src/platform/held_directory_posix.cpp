@@ -28,8 +28,8 @@ void HeldDirectory::release() {
   listed_ = false;
 }
 
-HeldDirectory& walkDirectory() {
-  // Each thread that walks holds its own: a cache of the platform layer.
+HeldDirectory& threadDirectory() {
+  // Each thread holds its own: a cache of the platform layer, closed when the thread ends.
   thread_local HeldDirectory held;
   return held;
 }

@@ -31,6 +31,7 @@ class HeldDirectory {
   bool listed_ = false;  // the stream has been read since it was opened
 };
 
-/// The directory the walk of this thread lists and identifies (relative names mean other
-/// directories once the current one changes: it is released then).
-HeldDirectory& walkDirectory();
+/// The directory this thread holds: the walk lists and identifies it, and the reader of the
+/// same thread opens its files through it, so a directory is opened once for both (relative
+/// names mean other directories once the current one changes: it is released then).
+HeldDirectory& threadDirectory();
