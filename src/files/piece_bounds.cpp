@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "files/element_division.h"
 #include "files/element_list.h"
+#include "files/text_mode.h"
 #include "platform/byte_blocks.h"
 
 namespace {
@@ -46,11 +48,10 @@ std::uint64_t leadInStart(OpenFile& file, std::uint64_t start, const WindowReach
   std::uint64_t crs = 0;
   bool nul = false;
   std::vector<char> block(kBlock);
-  std::uint64_t at = start;
   // The byte before `start` is the line feed that ends the line before it: the search for
   // that line's own start begins one byte earlier.
   std::uint64_t scanEnd = start - 1;
-  while (at > 0 && scanEnd > 0) {
+  while (scanEnd > 0) {
     std::uint64_t from = scanEnd > kBlock ? scanEnd - kBlock : 0;
     std::size_t size = static_cast<std::size_t>(scanEnd - from);
     long long got = readBytesAt(file, block.data(), size, from);
@@ -76,7 +77,7 @@ std::uint64_t leadInStart(OpenFile& file, std::uint64_t start, const WindowReach
         bytes += lineEnd - lineStart - crs;
       } else if (measurable) {
         line += '\n';
-        bytes += elementBytesOfLine(line.data(), line.size());
+        bytes += elementBytesOfLine(std::move(line));
       }
       if ((reach.lines > 0 && lines >= reach.lines) || (reach.bytes > 0 && bytes >= reach.bytes)) {
         return lineStart;
@@ -87,7 +88,6 @@ std::uint64_t leadInStart(OpenFile& file, std::uint64_t start, const WindowReach
       crs = 0;
       nul = false;
       end = begin - 1;  // before the line feed
-      at = lineStart;
     }
     scanEnd = from;
   }
@@ -96,19 +96,13 @@ std::uint64_t leadInStart(OpenFile& file, std::uint64_t start, const WindowReach
 
 }  // namespace
 
-std::uint64_t elementBytesOfLine(const char* line, std::size_t size) {
+std::uint64_t elementBytesOfLine(std::string line) {
+  TextBlock text = applyTextMode(line.data(), line.size());
+  ElementList elements;
+  ElementCursor cursor = startElements(std::string_view(line.data(), text.size));
+  while (!cursor.done()) divideElements(cursor, line.data() + text.size, elements);
   std::uint64_t total = 0;
-  std::size_t inChunk = 0;
-  bool cut = false;
-  for (std::size_t i = 0; i < size; ++i) {
-    if (line[i] == '\r') continue;
-    if (line[i] == '\0') cut = true;
-    if (!cut) ++total;
-    if (++inChunk == kMaxElementLength) {
-      inChunk = 0;
-      cut = false;
-    }
-  }
+  for (std::string_view element : elements) total += element.size();
   return total;
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "files/piece_reader.h"
 #include "files/window_reach.h"
@@ -17,5 +18,6 @@ PieceBounds findPieceBounds(OpenFile& file, std::uint64_t index, std::uint64_t c
                             std::uint64_t pieceBytes, const WindowReach& reach);
 
 /// The sum of the lengths of the elements of the line whose raw bytes are `line` (through its
-/// line feed): carriage returns do not count, and each element ends at its first NUL.
-std::uint64_t elementBytesOfLine(const char* line, std::size_t size);
+/// line feed), as text mode and division make them: carriage returns do not count, and each
+/// element ends at its first NUL.
+std::uint64_t elementBytesOfLine(std::string line);
