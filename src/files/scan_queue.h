@@ -55,8 +55,6 @@ class ScanQueue : private OutputTurn {
   void close();
   /// Waits until every unit has been scanned and written; true when any showed a hit.
   bool finish();
-  /// The threads that scan (0: the caller's thread scans).
-  std::size_t threads() const { return workers_.size(); }
 
  private:
   struct Unit {
