@@ -21,12 +21,7 @@ FileOutput::FileOutput(OutputStreams& streams, OutputTurn& turn, std::uint64_t u
       direct_(false) {}
 
 std::shared_ptr<FileTally> FileOutput::shareTally() {
-  if (!shared_) {
-    shared_ = std::make_shared<FileTally>();
-    shared_->path = own_.path;
-    shared_->full = std::move(own_.full);
-    shared_->headerShown = own_.headerShown;
-  }
+  if (!shared_) shared_ = std::make_shared<FileTally>(std::move(own_));
   return shared_;
 }
 
