@@ -56,6 +56,11 @@ void FileScan::showHit(std::size_t index, std::string_view window) {
   out_->hit(index - firstElement_, lines_[index], window);
 }
 
+// Whether files are tested for binary content: both of the test's numbers are set.
+bool FileScan::binaryTestDue() const {
+  return config_.binaryThreshold != 0 && config_.binaryTestChars != 0;
+}
+
 bool FileScan::stopped() const {
   return split_ != nullptr && split_->endedAt.load(std::memory_order_relaxed) < piece_;
 }
@@ -264,7 +269,7 @@ void FileScan::scanPiece(SplitFile& file, std::uint64_t index, FileOutput& out) 
   try {
     PieceBounds bounds = findPieceBounds(file.file, index, file.pieces, file.pieceBytes, reach_);
     if (!bounds.empty && !stopped()) {
-      bool binaryTest = index == 0 && config_.binaryThreshold != 0 && config_.binaryTestChars != 0;
+      bool binaryTest = index == 0 && binaryTestDue();
       // The binary test looks at the file's first characters, past the first piece's end.
       if (binaryTest) bounds.readPastEnd = true;
       elements = scanUnit(file.file, bounds, binaryTest, false);
@@ -306,7 +311,7 @@ void FileScan::scan(const FileToScan& file, FileOutput& out, PieceSink* pieces) 
     }
     if (!splitFile(opened, out, pieces)) {
       const PreparedExpression& expression = config_.expression;
-      bool binaryTest = config_.binaryThreshold != 0 && config_.binaryTestChars != 0;
+      bool binaryTest = binaryTestDue();
       // Most files do not hold the first term at all; that is told from the raw bytes read
       // with the open, where they lie.
       bool plain = !binaryTest && !expression.firstTerm.term.empty() &&

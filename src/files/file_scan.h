@@ -95,6 +95,7 @@ class FileScan {
   bool lookThrough(TextOffset& from);
   bool tryCandidate(std::size_t index, long long centre);
   void showHit(std::size_t index, std::string_view window);
+  bool binaryTestDue() const;
   bool stopped() const;
 
   const ScanConfig& config_;
