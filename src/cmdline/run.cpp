@@ -96,7 +96,9 @@ int runAndFinish(const RunRequest& request, const SearchTuning& tuning) {
     const int threads = searchThreads(tuning.threads);
     // Big files are cut into pieces only where several threads take them.
     if (threads >= 2) config.pieceBytes = tuning.pieceBytes > 0 ? tuning.pieceBytes : kPieceBytes;
-    ScanQueue queue([&config] { return fileScanner(config); }, streams, threads);
+    QueueLimits limits;
+    if (tuning.heldBytes > 0) limits.heldInAll = limits.mostHeldByOne = tuning.heldBytes;
+    ScanQueue queue([&config] { return fileScanner(config); }, streams, threads, limits);
     Walk walk(walkOptions, queue);
     for (const std::string& target : request.targets) {
       setCurrentDirectory(startDirectory);

@@ -1,6 +1,7 @@
 // The run driver: every target in order, the end-of-run messages and the exit status.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "cmdline/options.h"
@@ -9,6 +10,7 @@
 struct SearchTuning {
   int threads = 0;               ///< Threads to search on; 0: one per usable CPU.
   std::uint64_t pieceBytes = 0;  ///< Bytes of each piece of a big file; 0: the usual size.
+  std::size_t heldBytes = 0;     ///< Output the threads may hold for later units; 0: the usual.
 };
 
 /// Searches every target of `request` in order, each from the directory the run started in,

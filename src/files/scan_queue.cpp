@@ -1,5 +1,7 @@
 #include "files/scan_queue.h"
 
+#include <algorithm>
+#include <iterator>
 #include <new>
 #include <system_error>
 
@@ -7,19 +9,6 @@
 #include "platform/file_reader.h"
 
 namespace {
-
-// Files handed to a thread at a time: the reader opens them together.
-constexpr std::size_t kFilesPerJob = 16;
-
-// Output the threads may hold in all for units whose turn has not come, and the most one
-// thread may hold; beyond its share a thread waits for its unit's turn.
-constexpr std::size_t kHeldInAll = std::size_t{8} << 20;
-constexpr std::size_t kMostHeldByOne = std::size_t{4} << 20;
-
-// How far the walk may run ahead of the output, in steps, and in jobs not yet taken: far
-// enough that a thread finds its next job waiting, without a wait of its own.
-constexpr std::uint64_t kMostStepsAhead = 8192;
-constexpr std::size_t kMostJobsWaiting = 256;
 
 // A unit's key is its walk step followed by its piece's number in the low bits.
 constexpr int kPieceBits = 20;
@@ -50,8 +39,10 @@ std::unique_ptr<UnitScanner> fileScanner(const ScanConfig& config) {
   return std::make_unique<RealScanner>(config);
 }
 
-// Takes the pieces of a file that a thread cuts while it scans a job: they go first in the
-// queue, followed by the rest of that job, so that every thread can take a piece.
+// Takes the pieces of a file that a thread cuts while it scans a job: they go back to the
+// queue, followed by the rest of that job, so that every thread can take a piece. The queue
+// stays in the order of the units, so that a thread that takes the first job takes the unit
+// whose turn comes first: pieces of a file cut later go behind those of one cut earlier.
 class ScanQueue::Cutter : public PieceSink {
  public:
   Cutter(ScanQueue& queue, Job& job, std::size_t at) : queue_(queue), job_(job), at_(at) {}
@@ -72,12 +63,14 @@ class ScanQueue::Cutter : public PieceSink {
     for (std::size_t i = at_ + 1; i < job_.units.size(); ++i) {
       rest.units.push_back(std::move(job_.units[i]));
     }
+    if (!rest.units.empty()) pieces.push_back(std::move(rest));
     job_.units.resize(at_ + 1);
     std::lock_guard<std::mutex> lock(queue_.mutex_);
-    if (!rest.units.empty()) queue_.jobs_.push_front(std::move(rest));
-    for (auto piece = pieces.rbegin(); piece != pieces.rend(); ++piece) {
-      queue_.jobs_.push_front(std::move(*piece));
-    }
+    std::deque<Job>& jobs = queue_.jobs_;
+    auto place = std::find_if(jobs.begin(), jobs.end(),
+                              [&](const Job& job) { return job.units.front().key > first.key; });
+    jobs.insert(place, std::make_move_iterator(pieces.begin()),
+                std::make_move_iterator(pieces.end()));
     queue_.jobsReady_.notify_all();
   }
 
@@ -87,8 +80,12 @@ class ScanQueue::Cutter : public PieceSink {
   std::size_t at_;
 };
 
-ScanQueue::ScanQueue(ScannerMaker makeScanner, OutputStreams& streams, int threads)
-    : makeScanner_(std::move(makeScanner)), streams_(streams) {
+ScanQueue::ScanQueue(ScannerMaker makeScanner, OutputStreams& streams, int threads,
+                     const QueueLimits& limits, ThreadWaits* waits)
+    : makeScanner_(std::move(makeScanner)),
+      streams_(streams),
+      limits_(limits),
+      waits_(waits != nullptr ? *waits : plainWaits_) {
   if (threads >= 2) {
     for (int i = 0; i < threads; ++i) {
       // No memory or no room for another thread (a container's task limit): the search goes
@@ -108,7 +105,7 @@ ScanQueue::ScanQueue(ScannerMaker makeScanner, OutputStreams& streams, int threa
     if (workers_.size() == 1) finish();
   }
   if (workers_.empty()) callerScanner_ = makeScanner_();
-  heldByOne_ = std::min(kMostHeldByOne, kHeldInAll / (workers_.size() + 1));
+  heldByOne_ = std::min(limits_.mostHeldByOne, limits_.heldInAll / (workers_.size() + 1));
 }
 
 ScanQueue::~ScanQueue() {
@@ -120,15 +117,21 @@ void ScanQueue::addMessage(std::string_view text) {
     FileOutput(streams_).message(text);
     return;
   }
-  std::uint64_t step;
-  {
-    std::unique_lock<std::mutex> lock(mutex_);
-    waitForRoom(lock);
-    step = nextStep_++;
+  // A step handed out is written before any later one: should memory run out before this
+  // one is done, every later unit would wait for it, so the run ends here.
+  try {
+    std::uint64_t step;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      waitForRoom(lock);
+      step = nextStep_++;
+    }
+    FileOutput out(streams_, *this, keyOf(step), keyOf(step + 1), walkHeld_, heldByOne_);
+    out.message(text);
+    complete(std::move(out));
+  } catch (const std::bad_alloc&) {
+    ranOutOfMemory();
   }
-  FileOutput out(streams_, *this, keyOf(step), keyOf(step + 1), walkHeld_, heldByOne_);
-  out.message(text);
-  complete(std::move(out));
 }
 
 void ScanQueue::addFiles(std::vector<FileToScan> files) {
@@ -144,18 +147,22 @@ void ScanQueue::addFiles(std::vector<FileToScan> files) {
     }
     return;
   }
-  for (std::size_t first = 0; first < files.size(); first += kFilesPerJob) {
-    std::size_t last = std::min(files.size(), first + kFilesPerJob);
+  for (std::size_t first = 0; first < files.size(); first += limits_.filesPerJob) {
+    std::size_t last = std::min(files.size(), first + limits_.filesPerJob);
     Job job;
+    job.units.resize(last - first);
     std::unique_lock<std::mutex> lock(mutex_);
     waitForRoom(lock);
     for (std::size_t i = first; i < last; ++i) {
-      Unit& unit = job.units.emplace_back();
-      unit.key = keyOf(nextStep_);
-      unit.next = keyOf(++nextStep_);
+      Unit& unit = job.units[i - first];
+      unit.key = keyOf(nextStep_ + (i - first));
+      unit.next = keyOf(nextStep_ + (i - first) + 1);
       unit.file = std::move(files[i]);
     }
+    // The steps count as handed out once the job is in the queue: one lost to a lack of
+    // memory would hold up every later unit.
     jobs_.push_back(std::move(job));
+    nextStep_ += last - first;
     jobsReady_.notify_one();
   }
 }
@@ -175,9 +182,21 @@ bool ScanQueue::finish() {
   return streams_.hitShown;
 }
 
-void ScanQueue::waitFor(std::uint64_t unit) {
+// The unit whose turn it is is either not yet added (the walk, which waits for nothing then,
+// adds it), or taken (a thread scans it or writes it, and never waits for a turn meanwhile,
+// since its own has come), or waiting in the queue untaken. A wait for a later unit's turn
+// ends when the thread that has the unit now passes the turn on; a unit waiting untaken might
+// wait for the very thread that would wait here, so then the thread holds on instead.
+bool ScanQueue::waitFor(std::uint64_t unit) {
   std::unique_lock<std::mutex> lock(mutex_);
-  turnPassed_.wait(lock, [&] { return isDue(unit); });
+  waits_.wait(lock, turnPassed_, [&] { return isDue(unit) || dueUntaken(); });
+  return isDue(unit);
+}
+
+// Whether the unit whose turn it is waits in the queue, taken by no thread; the caller holds
+// the lock. The queue is in the order of the units, so it can only be the first.
+bool ScanQueue::dueUntaken() const {
+  return !jobs_.empty() && jobs_.front().units.front().key == due();
 }
 
 // Passes the turn on to `unit`; the caller holds the lock.
@@ -187,12 +206,15 @@ void ScanQueue::passTo(std::uint64_t unit) {
 }
 
 bool ScanQueue::hasRoom() const {
-  return jobs_.size() < kMostJobsWaiting && nextStep_ - (due() >> kPieceBits) < kMostStepsAhead;
+  return jobs_.size() < limits_.mostJobsWaiting &&
+         nextStep_ - (due() >> kPieceBits) < limits_.mostStepsAhead;
 }
 
+// The walk waits while it has run far ahead: until a thread takes a job or the turn passes on,
+// which threads do as long as units are in the queue or taken (see `waitFor`).
 void ScanQueue::waitForRoom(std::unique_lock<std::mutex>& lock) {
   walkWaits_ = true;
-  roomReady_.wait(lock, [&] { return hasRoom(); });
+  waits_.wait(lock, roomReady_, [&] { return hasRoom(); });
   walkWaits_ = false;
 }
 
@@ -220,14 +242,17 @@ void ScanQueue::runJob(Worker& worker, UnitScanner& scanner, Job& job) {
 }
 
 void ScanQueue::work(Worker& worker) {
+  waits_.threadBegins();
   try {
     for (;;) {
       Job job;
       {
         std::unique_lock<std::mutex> lock(mutex_);
         // Once the walk has ended, a thread stops only when no job is left to take and none
-        // is being scanned: a file being scanned may still be cut into pieces.
-        jobsReady_.wait(lock, [&] { return !jobs_.empty() || (closed_ && jobsRunning_ == 0); });
+        // is being scanned: a file being scanned may still be cut into pieces. The wait ends
+        // when the walk or a thread that cuts a file adds a job, or the last job ends.
+        waits_.wait(lock, jobsReady_,
+                    [&] { return !jobs_.empty() || (closed_ && jobsRunning_ == 0); });
         if (jobs_.empty()) break;
         job = std::move(jobs_.front());
         jobs_.pop_front();
@@ -239,6 +264,7 @@ void ScanQueue::work(Worker& worker) {
       if (--jobsRunning_ == 0 && closed_) jobsReady_.notify_all();
     }
     worker.scanner.reset();  // its reader lets go of what it holds
+    waits_.threadEnds();
   } catch (const std::bad_alloc&) {
     ranOutOfMemory();
   }

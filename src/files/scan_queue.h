@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "files/file_scan.h"
+#include "files/thread_waits.h"
 #include "output/file_output.h"
 
 /// What scans units on one thread; each thread has its own.
@@ -37,12 +38,23 @@ using ScannerMaker = std::function<std::unique_ptr<UnitScanner>()>;
 /// The scanner of real files: a `FileScan` under one run's settings.
 std::unique_ptr<UnitScanner> fileScanner(const ScanConfig& config);
 
+/// How far the queue lets its threads and the walk run ahead of the output.
+struct QueueLimits {
+  std::size_t heldInAll = std::size_t{8} << 20;      ///< Output held for later units in all.
+  std::size_t mostHeldByOne = std::size_t{4} << 20;  ///< The most one thread's share may be.
+  std::uint64_t mostStepsAhead = 8192;  ///< Walk steps handed out beyond the one written now.
+  std::size_t mostJobsWaiting = 256;    ///< Jobs added and not yet taken.
+  std::size_t filesPerJob = 16;         ///< Files handed to a thread at a time.
+};
+
 /// The units of one search, scanned on several threads, written in order.
 class ScanQueue : private OutputTurn {
  public:
   /// Scans with scanners that `makeScanner` makes, on `threads` threads of its own; with fewer
-  /// than 2, every file is scanned whole on the caller's thread as it is added.
-  ScanQueue(ScannerMaker makeScanner, OutputStreams& streams, int threads);
+  /// than 2, every file is scanned whole on the caller's thread as it is added. Its threads
+  /// wait for one another through `waits` (null: on condition variables).
+  ScanQueue(ScannerMaker makeScanner, OutputStreams& streams, int threads,
+            const QueueLimits& limits = {}, ThreadWaits* waits = nullptr);
   ~ScanQueue();
   ScanQueue(const ScanQueue&) = delete;
   ScanQueue& operator=(const ScanQueue&) = delete;
@@ -75,7 +87,8 @@ class ScanQueue : private OutputTurn {
   class Cutter;
 
   bool isDue(std::uint64_t unit) const override { return due() == unit; }
-  void waitFor(std::uint64_t unit) override;
+  bool waitFor(std::uint64_t unit) override;
+  bool dueUntaken() const;
   std::uint64_t due() const { return due_.load(std::memory_order_acquire); }
   void passTo(std::uint64_t unit);
   void work(Worker& worker);
@@ -87,12 +100,16 @@ class ScanQueue : private OutputTurn {
 
   ScannerMaker makeScanner_;
   OutputStreams& streams_;
+  QueueLimits limits_;
+  ThreadWaits plainWaits_;
+  ThreadWaits& waits_;
   // One lock guards the turn (the unit whose output is written now: changed under the lock,
   // read without it), the jobs not yet taken (in the order of their units) and those being
   // scanned, the output of units done before their turn, the walk steps handed out so far,
   // and the end of the walk.
   // A thread waits for a job on `jobsReady_`, an output for its turn on `turnPassed_`, the
-  // walk for room on `roomReady_` (while `walkWaits_`).
+  // walk for room on `roomReady_` (while `walkWaits_`); what ends each wait is said where it
+  // waits.
   std::mutex mutex_;
   std::atomic<std::uint64_t> due_{0};
   std::condition_variable turnPassed_;

@@ -91,9 +91,10 @@ void FileOutput::hold(Kind kind, std::uint64_t number, bool ended, std::string_v
   held_.push_back(Event{kind, number, ended, text.size()});
   heldText_ += text;
   heldBytes_ += added;
-  if (threadHeld_->fetch_add(added, std::memory_order_relaxed) + added > cap_) {
-    // The thread holds enough: it goes on once the earlier units are written.
-    turn_->waitFor(unit_);
+  // The thread holds enough: it goes on once the earlier units are written, or holds on past
+  // its share where no thread could write them meanwhile.
+  if (threadHeld_->fetch_add(added, std::memory_order_relaxed) + added > cap_ &&
+      turn_->waitFor(unit_)) {
     writeHeld();
   }
 }

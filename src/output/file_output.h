@@ -33,8 +33,9 @@ class OutputTurn {
   virtual ~OutputTurn() = default;
   /// True when it is the turn of `unit`.
   virtual bool isDue(std::uint64_t unit) const = 0;
-  /// Waits until it is the turn of `unit`.
-  virtual void waitFor(std::uint64_t unit) = 0;
+  /// Waits until it is the turn of `unit`, or until waiting on could last for ever; true when
+  /// the turn has come.
+  virtual bool waitFor(std::uint64_t unit) = 0;
 };
 
 /// The output of one unit.
@@ -44,7 +45,7 @@ class FileOutput {
   explicit FileOutput(OutputStreams& streams) : streams_(&streams) {}
   /// Output of unit `unit`, held until `turn` reaches it; `next` is the unit after it.
   /// `threadHeld` counts what the thread holds in all; beyond `cap` bytes the thread waits for
-  /// the unit's turn.
+  /// the unit's turn where `turn` lets it.
   FileOutput(OutputStreams& streams, OutputTurn& turn, std::uint64_t unit, std::uint64_t next,
              std::atomic<std::size_t>& threadHeld, std::size_t cap);
   FileOutput(FileOutput&&) = default;
@@ -103,7 +104,7 @@ class FileOutput {
   std::size_t heldBytes_ = 0;
   std::vector<Event> held_;
   std::string heldText_;  // the texts of the events held, one after the other
-  std::string block_;  // hits formatted, not yet written
+  std::string block_;     // hits formatted, not yet written
   FileTally own_;
   std::shared_ptr<FileTally> shared_;
 };
