@@ -24,14 +24,15 @@ void Walk::reportNoMemory(Message message) {
   }
 }
 
-// Hands every plain file of `matches`, the entries that match `pattern`, to the queue. A file
-// whose path finds no room in memory is reported and passed over, in its place among the others.
-void Walk::findify(const std::string& pattern, const std::vector<DirectoryEntry>& matches) {
+// Hands every plain file of `listing` that matches `pattern` to the queue. A file whose path
+// finds no room in memory is reported and passed over, in its place among the others. Only a
+// directory listed to its end can tell that nothing matches.
+void Walk::findify(const std::string& pattern, const DirectoryListing& listing) {
   PatternParts parts = splitPattern(pattern);
   std::string prefix = withTrailingSeparator(parts.directory);
   std::vector<FileToScan> files;
   bool found = false;
-  for (const DirectoryEntry& entry : matches) {
+  for (const DirectoryEntry& entry : listing.matches) {
     if (entry.hidden || entry.system || entry.directory) continue;
     found = true;
     try {
@@ -49,7 +50,7 @@ void Walk::findify(const std::string& pattern, const std::vector<DirectoryEntry>
     }
   }
   queue_.addFiles(std::move(files));
-  if (!found && options_.verboseAll) {
+  if (!found && !listing.incomplete && options_.verboseAll) {
     queue_.addMessage(formatMessage("skern:findify():\"%s%s\" not found.\n",
                                     parts.directory.c_str(), parts.name.c_str()));
   }
@@ -70,7 +71,12 @@ void Walk::findrecurse(const std::string& pattern) {
                                       recursionDepth_));
     }
     DirectoryListing listing = listDirectory(pattern, options_.recurse);
-    findify(pattern, listing.matches);
+    findify(pattern, listing);
+    // A directory that cannot be listed to its end is reported after the files it gave.
+    if (listing.incomplete && options_.verboseErrors) {
+      queue_.addMessage(
+          formatMessage("skern:findrecurse(\"%s\"):couldn't list\n", pattern.c_str()));
+    }
     if (!options_.recurse) return;
     if (known) descentPath_.push_back(here);
     ++recursionDepth_;

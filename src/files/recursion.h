@@ -12,7 +12,7 @@ struct WalkOptions {
   std::string skipExtensions;  ///< Extensions of files never opened.
   bool recurse = false;        ///< Search every subdirectory too.
   bool verboseAll = false;     ///< Report every directory entered and every pattern unmatched.
-  bool verboseErrors = false;  ///< Report what the walk passes over for want of memory.
+  bool verboseErrors = false;  ///< Report folders that cannot be listed, and what memory lacks for.
 };
 
 /// The walk over the targets of a run: hands every file found, and its messages, to a queue
@@ -27,7 +27,7 @@ class Walk {
   void findrecurse(const std::string& pattern);
 
  private:
-  void findify(const std::string& pattern, const std::vector<DirectoryEntry>& matches);
+  void findify(const std::string& pattern, const DirectoryListing& listing);
   void descend(const std::string& prefix, const std::string& name, const DirectoryListing& listing);
   template <typename Message>
   void reportNoMemory(Message message);

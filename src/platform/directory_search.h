@@ -17,12 +17,13 @@ struct DirectoryEntry {
 struct DirectoryListing {
   std::vector<DirectoryEntry> matches;         ///< Entries whose names match the pattern.
   std::vector<DirectoryEntry> subdirectories;  ///< Every subdirectory but "." and "..".
+  bool incomplete = false;  ///< The directory exists but its listing failed, at once or part way.
 };
 
 /// The entries of the directory that `pattern`'s directory part names whose names match its
 /// file-name part (`*` and `?`, letters compared regardless of case), in the host's order,
 /// and its subdirectories when `subdirectories` is set. Empty when the directory does not
-/// exist or cannot be listed.
+/// exist; marked incomplete, with the entries read before, when it cannot be listed to its end.
 DirectoryListing listDirectory(const std::string& pattern, bool subdirectories);
 
 /// Identifies one directory on the host, so that a descent can tell a directory it is already in.

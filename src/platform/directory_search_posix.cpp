@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "platform/directory_search.h"
 #include "platform/held_directory_posix.h"
@@ -33,11 +34,25 @@ void classify(DirectoryEntry& entry, int directoryFd, const char* name, unsigned
   }
 }
 
-// Every entry of `directory` ("" for the current one), sorted; false when it cannot be listed.
-bool readWholeDirectory(const std::string& directory, std::vector<DirectoryEntry>& entries) {
+// How much of a directory a listing gave.
+enum class Reading { whole, absent, inPart };
+
+// Every entry of `directory` ("" for the current one), sorted: all of them, none where there is
+// no such directory, or those read before the listing failed in any other way (no permission,
+// an I/O error, no memory in the system).
+Reading readWholeDirectory(const std::string& directory, std::vector<DirectoryEntry>& entries) {
   DIR* stream = threadDirectory().toList(directory);
-  if (stream == nullptr) return false;
-  while (dirent* found = readdir(stream)) {
+  if (stream == nullptr) {
+    return errno == ENOENT || errno == ENOTDIR ? Reading::absent : Reading::inPart;
+  }
+  Reading reading = Reading::whole;
+  for (;;) {
+    errno = 0;  // readdir tells its end from its failure only by errno
+    dirent* found = readdir(stream);
+    if (found == nullptr) {
+      if (errno != 0) reading = Reading::inPart;
+      break;
+    }
     DirectoryEntry entry;
     entry.name = found->d_name;
     entry.hidden = entry.name[0] == '.';
@@ -47,7 +62,7 @@ bool readWholeDirectory(const std::string& directory, std::vector<DirectoryEntry
   std::sort(entries.begin(), entries.end(), [](const DirectoryEntry& a, const DirectoryEntry& b) {
     return foldedNameLess(a.name, b.name);
   });
-  return true;
+  return reading;
 }
 
 }  // namespace
@@ -58,7 +73,7 @@ DirectoryListing listDirectory(const std::string& pattern, bool subdirectories) 
   std::string namePattern = pattern.substr(cut);
   DirectoryListing listing;
   std::vector<DirectoryEntry> entries;
-  if (!readWholeDirectory(directory, entries)) return listing;
+  listing.incomplete = readWholeDirectory(directory, entries) == Reading::inPart;
   for (DirectoryEntry& entry : entries) {
     if (wildcardMatch(namePattern, entry.name)) listing.matches.push_back(entry);
     if (subdirectories && entry.directory && entry.name != "." && entry.name != "..") {

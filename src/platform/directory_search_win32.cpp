@@ -6,13 +6,30 @@
 
 namespace {
 
-// The entries that the system's search for `pattern` gives, in its order.
-std::vector<DirectoryEntry> search(const std::string& pattern) {
+// True when a search of `pattern` that failed with `error` met a folder it could not list
+// (access denied, a sharing violation, a device error), rather than nothing to deliver: no
+// such name, no such folder, or a name no file can have.
+bool listingRefused(DWORD error, const std::string& pattern) {
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES ||
+      error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME) {
+    return false;
+  }
+  std::string directory = pattern.substr(0, lastComponentStart(pattern));
+  DWORD attributes = GetFileAttributesA(directory.empty() ? "." : directory.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// The entries that the system's search for `pattern` gives, in its order; `refused` is set
+// when the search stops short of them all.
+std::vector<DirectoryEntry> search(const std::string& pattern, bool& refused) {
   std::vector<DirectoryEntry> entries;
   WIN32_FIND_DATAA found;
   // The search matches the name part itself, in the order the file system keeps the names.
   HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return entries;
+  if (search == INVALID_HANDLE_VALUE) {
+    refused = refused || listingRefused(GetLastError(), pattern);
+    return entries;
+  }
   do {
     DirectoryEntry entry;
     entry.name = found.cFileName;
@@ -21,6 +38,8 @@ std::vector<DirectoryEntry> search(const std::string& pattern) {
     entry.directory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     entries.push_back(std::move(entry));
   } while (FindNextFileA(search, &found));
+  // The folder was there when the search began, so any end but the last entry is a failure.
+  refused = refused || GetLastError() != ERROR_NO_MORE_FILES;
   FindClose(search);
   return entries;
 }
@@ -29,13 +48,13 @@ std::vector<DirectoryEntry> search(const std::string& pattern) {
 
 DirectoryListing listDirectory(const std::string& pattern, bool subdirectories) {
   DirectoryListing listing;
-  listing.matches = search(pattern);
+  listing.matches = search(pattern, listing.incomplete);
   if (!subdirectories) return listing;
   // The system matches names itself, so the subdirectories take a search of their own, in
   // the pattern's directory with a backslash after it.
   std::string directory = pattern.substr(0, lastComponentStart(pattern));
   if (!directory.empty() && directory.back() != '\\') directory += '\\';
-  for (DirectoryEntry& entry : search(directory + "*")) {
+  for (DirectoryEntry& entry : search(directory + "*", listing.incomplete)) {
     if (entry.directory && entry.name != "." && entry.name != "..") {
       listing.subdirectories.push_back(std::move(entry));
     }

@@ -1,10 +1,14 @@
 #include "platform/held_directory_posix.h"
 
+#include <cerrno>
+
 DIR* HeldDirectory::hold(const std::string& directory) {
   if (stream_ != nullptr && directory == path_) return stream_;
   release();
   stream_ = opendir(directory.empty() ? "." : directory.c_str());
+  int error = errno;  // why it failed, kept for the caller
   path_ = directory;
+  errno = error;
   return stream_;
 }
 

@@ -17,8 +17,8 @@ class HeldDirectory {
   /// The descriptor of `directory` ("" for the current one, else ending in a separator),
   /// opened unless it is the one held. -1 when it cannot be opened.
   int fd(const std::string& directory);
-  /// The stream of `directory`, as `fd` opens it, positioned at its first entry. Null when it
-  /// cannot be opened.
+  /// The stream of `directory`, as `fd` opens it, positioned at its first entry. Null, with
+  /// `errno` telling why, when it cannot be opened.
   DIR* toList(const std::string& directory);
   /// Closes the directory held.
   void release();

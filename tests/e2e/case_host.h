@@ -23,9 +23,13 @@ extern std::string skernExecutable;
 /// A fresh, empty folder for one case, as skern prints it (on POSIX 64 bytes long).
 std::string makeFolder();
 
-/// Creates the entry `path` (in the current directory) of a kind that only this host has: fifo
-/// on POSIX, or the attribute hidden or system set on Windows. False when it cannot.
+/// Makes the entry `path` (in the current directory) of a kind that only this host has (fifo on
+/// POSIX, the attribute hidden or system set on Windows) or that each host stages its own way
+/// (unlisted: the existing folder `path` made one that cannot be listed). False when it cannot.
 bool stageSpecial(const std::string& kind, const std::string& path);
+
+/// Undoes what `stageSpecial` left in force, so that the case's folder can be removed.
+void releaseSpecial();
 
 /// Runs skern `line` in `root`, no input, no terminal, output in `root`.out (or the file of the
 /// tree that `limits` names) and .err; gives the

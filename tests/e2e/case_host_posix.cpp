@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -24,8 +25,23 @@ std::string makeFolder() {
   return name;
 }
 
+namespace {
+std::vector<std::string> unlisted;  // full paths of the folders whose mode is taken away
+}
+
+// A folder of mode 000 cannot be listed by skern, also as root: it runs without the power
+// to read any file whatever its mode (see runLine).
 bool stageSpecial(const std::string& kind, const std::string& path) {
+  if (kind == "unlisted") {
+    unlisted.push_back(std::filesystem::absolute(path).string());
+    return chmod(path.c_str(), 0) == 0;
+  }
   return kind == "fifo" && mkfifo(path.c_str(), 0644) == 0;
+}
+
+void releaseSpecial() {
+  for (const std::string& path : unlisted) chmod(path.c_str(), 0755);
+  unlisted.clear();
 }
 
 // Sets one resource limit of the process to `value`.

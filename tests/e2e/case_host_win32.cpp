@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "e2e/case_host.h"
 
@@ -46,13 +47,31 @@ std::string makeFolder() {
   }
 }
 
+namespace {
+std::vector<HANDLE> unlisted;  // folders held open, sharing nothing, while a case runs
+}
+
+// A folder that another program holds open without sharing cannot be listed: the search
+// fails with a sharing violation.
 bool stageSpecial(const std::string& kind, const std::string& path) {
+  if (kind == "unlisted") {
+    HANDLE folder = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) return false;
+    unlisted.push_back(folder);
+    return true;
+  }
   DWORD attribute = kind == "hidden"   ? FILE_ATTRIBUTE_HIDDEN
                     : kind == "system" ? FILE_ATTRIBUTE_SYSTEM
                                        : 0;
   DWORD before = GetFileAttributesA(path.c_str());
   return attribute != 0 && before != INVALID_FILE_ATTRIBUTES &&
          SetFileAttributesA(path.c_str(), before | attribute);
+}
+
+void releaseSpecial() {
+  for (HANDLE folder : unlisted) CloseHandle(folder);
+  unlisted.clear();
 }
 
 int runLine(const std::string& root, const std::string& line,

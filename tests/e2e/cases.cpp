@@ -134,6 +134,7 @@ bool stage(const Entry& e) {
     return !error && file.good();
   }
   if (e.kind == "dir") return !error && fs::create_directory(path, error);
+  if (e.kind == "unlisted") fs::create_directory(path, error);  // its entries may come before it
   if (e.kind == "link") fs::create_symlink(bytes, path, error);
   if (e.kind == "sparse") {  // a hole of the size given, where the file system allows
     std::ofstream{path};
@@ -258,6 +259,7 @@ int main(int argc, char** argv) {
       }
       std::error_code ignored;  // the run's folder and output go, whatever remains in them
       std::filesystem::current_path(home, ignored);
+      releaseSpecial();
       for (const char* suffix : {"", ".out", ".err"})
         std::filesystem::remove_all(root + suffix, ignored);
       ++(ok ? passed : failed);
