@@ -24,17 +24,21 @@ void TermOccurrences::restart() {
 
 void TermOccurrences::release() {
   restart();
-  std::deque<StretchOffset>().swap(found_);
+  found_.release();
 }
 
 void TermOccurrences::dropBefore(StretchOffset at) {
   low_ = std::max(low_, at);
-  while (!found_.empty() && found_.front() < low_) found_.pop_front();
+  std::size_t gone = 0;
+  while (gone < found_.size() && found_[gone] < low_) ++gone;
+  found_.drop(gone);
 }
 
-// Finds the occurrences that start at `lastStart` or before, as far as not done yet. The text
+// Finds occurrences, from the first start not yet tried, until one that counts starts at
+// `from` or later (true) or none is left that starts at `lastStart` or before (false). The text
 // must hold them, and with whole words the byte after each.
-void TermOccurrences::findThrough(const StretchText& text, StretchOffset lastStart) {
+bool TermOccurrences::findFrom(const StretchText& text, StretchOffset from,
+                               StretchOffset lastStart) {
   const std::size_t length = searcher_->term.size();
   next_ = std::max({next_, low_, text.from});
   while (next_ <= lastStart) {
@@ -43,16 +47,20 @@ void TermOccurrences::findThrough(const StretchText& text, StretchOffset lastSta
     long long r = searchTerm(*searcher_, text.bytes.substr(at, stop - at));
     if (r < 0) {
       next_ = lastStart + 1;
-      return;
+      return false;
     }
     StretchOffset p = next_ + static_cast<StretchOffset>(r);
+    next_ = p + 1;
     // A word's neighbours are the stretch's bytes; before the first one held there is none to
     // tell, and only a window that begins there can take the occurrence, as its edge.
-    bool whole = !wholeWords_ || (p > text.from && isWordBoundary(byteAt(text, p - 1)) &&
-                                  isWordBoundary(byteAt(text, p + length)));
-    if (whole) found_.push_back(p);
-    next_ = p + 1;
+    if (wholeWords_ && !(p > text.from && isWordBoundary(byteAt(text, p - 1)) &&
+                         isWordBoundary(byteAt(text, p + length)))) {
+      continue;
+    }
+    found_.push_back(p);
+    if (p >= from) return true;
   }
+  return false;
 }
 
 // True when the term stands at `at` in the text, which holds it.
@@ -85,7 +93,9 @@ bool TermOccurrences::within(const StretchText& text, StretchOffset from, Stretc
     if (to - from == length) return false;
     to -= 1;
   }
-  findThrough(text, to - length);
-  auto first = std::lower_bound(found_.begin(), found_.end(), from);
-  return first != found_.end() && *first + length <= to;
+  // Every occurrence before the first start not yet tried is known: the first one known from
+  // `from` on is the first there is.
+  const StretchOffset* first = std::lower_bound(found_.begin(), found_.end(), from);
+  if (first != found_.end()) return *first + length <= to;
+  return findFrom(text, from, to - length);
 }

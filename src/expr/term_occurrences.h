@@ -3,9 +3,9 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <string_view>
 
+#include "expr/offset_queue.h"
 #include "expr/term_search.h"
 
 /// A place in a stretch of text, counted in bytes from the stretch's start.
@@ -17,7 +17,7 @@ struct StretchText {
   StretchOffset from = 0;  ///< Where the first of them stands in the stretch.
 };
 
-/// One term's occurrences in a stretch, found up to where windows have asked for them. With
+/// One term's occurrences in a stretch, found as far as windows have needed them. With
 /// whole words only those with a boundary on both sides in the stretch are kept: one at a
 /// window's edge, where the edge stands in for the boundary, is told from the text itself.
 class TermOccurrences {
@@ -39,12 +39,12 @@ class TermOccurrences {
   bool within(const StretchText& text, StretchOffset from, StretchOffset to, bool trimmed);
 
  private:
-  void findThrough(const StretchText& text, StretchOffset lastStart);
+  bool findFrom(const StretchText& text, StretchOffset from, StretchOffset lastStart);
   bool startsAt(const StretchText& text, StretchOffset at) const;
 
   const TermSearcher* searcher_;
   bool wholeWords_;
-  std::deque<StretchOffset> found_;  // in order: every occurrence, or only the whole words
-  StretchOffset next_ = 0;           // the first start not yet tried
-  StretchOffset low_ = 0;            // no window begins before this
+  OffsetQueue found_;       // in order: every occurrence, or only the whole words
+  StretchOffset next_ = 0;  // the first start not yet tried
+  StretchOffset low_ = 0;   // no window begins before this
 };

@@ -23,7 +23,7 @@ void CandidateWindows::start() {
 void CandidateWindows::release() {
   started_ = false;
   search_.release();
-  std::deque<StretchOffset>().swap(starts_);
+  starts_.release();
   copy_ = std::string();
   copying_ = false;
 }
@@ -61,11 +61,13 @@ void CandidateWindows::dropBefore(StretchOffset at) {
   low_ = std::max(low_, std::min(at, end_));
   // The starts from the first element that may hold a window's first byte on are kept: the
   // one that holds `low_`, or the first of those that begin there.
-  auto kept = std::lower_bound(starts_.begin(), starts_.end(), low_);
-  if (kept != starts_.begin() && (kept == starts_.end() || *kept > low_)) --kept;
-  std::size_t dropped = static_cast<std::size_t>(kept - starts_.begin());
-  starts_.erase(starts_.begin(), kept);
-  startsFirst_ += dropped;
+  std::size_t gone = 0;
+  while (gone + 1 < starts_.size() &&
+         (starts_[gone + 1] < low_ || (starts_[gone + 1] == low_ && starts_[gone] < low_))) {
+    ++gone;
+  }
+  starts_.drop(gone);
+  startsFirst_ += gone;
   search_.dropBefore(low_);
   std::size_t dead = static_cast<std::size_t>(low_ - copyBase_);
   if (copying_ && dead >= kLeastDropped && dead >= copy_.size() - dead) {
@@ -82,12 +84,14 @@ StretchText CandidateWindows::heldText(const LineList& lines) {
     copy_.clear();
   }
   if (copying_) return StretchText{copy_, copyBase_};
-  // The element that holds `low_`: the last that begins there or before.
-  const std::size_t first =
-      startsFirst_ +
-      static_cast<std::size_t>(std::upper_bound(starts_.begin(), starts_.end(), low_) -
-                               starts_.begin()) -
-      1;
+  // The element that holds `low_`: the last that begins there or before (after those that
+  // NULs left empty).
+  std::size_t first = startsFirst_;
+  if (starts_.size() > 1 && starts_[1] <= low_) {
+    first += static_cast<std::size_t>(std::upper_bound(starts_.begin(), starts_.end(), low_) -
+                                      starts_.begin()) -
+             1;
+  }
   const char* from = lines[first].data() + (low_ - startOf(first));
   if (lastGap_ <= low_) {
     return StretchText{std::string_view(from, static_cast<std::size_t>(end_ - low_)), low_};

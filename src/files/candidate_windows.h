@@ -2,11 +2,11 @@
 #pragma once
 
 #include <cstddef>
-#include <deque>
 #include <string>
 #include <string_view>
 
 #include "expr/hit_eval.h"
+#include "expr/offset_queue.h"
 #include "expr/window_search.h"
 #include "files/line_list.h"
 #include "files/window_reach.h"
@@ -47,7 +47,7 @@ class CandidateWindows {
   std::size_t termLength_;  // the first term's, which a window of bytes reaches beyond
   bool trimmed_;            // a window's first and last bytes are only a word's neighbours
   bool started_ = false;
-  std::deque<StretchOffset> starts_;  // where elements begin in the stretch, from `startsFirst_`
+  OffsetQueue starts_;  // where elements begin in the stretch, from `startsFirst_` on
   std::size_t startsFirst_ = 0;
   std::size_t appendedEnd_ = 0;  // the element after the last one appended
   StretchOffset end_ = 0;        // the stretch's end
