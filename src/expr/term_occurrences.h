@@ -1,5 +1,5 @@
-// The occurrences of one further term in a stretch of text that grows at its end, found once
-// as the text comes, so that any window of the stretch is asked about them in constant time.
+// The occurrences of one further term in a stretch of text that grows at its end, each found
+// once, so that a window of the stretch is asked about them without being searched again.
 #pragma once
 
 #include <cstdint>
