@@ -5,7 +5,6 @@
 
 #include "expr/term_match.h"
 #include "expr/term_search.h"
-#include "files/line_window.h"
 #include "output/diagnostics.h"
 #include "platform/file_reader.h"
 
@@ -29,22 +28,28 @@ void noteEnded(SplitFile& file, std::uint64_t index) {
   }
 }
 
+// How far a window reaches from a candidate: only groups are looked for in one.
+WindowReach windowReach(const ScanConfig& config) {
+  WindowReach reach;
+  if (!config.expression.groups.empty()) {
+    if (config.charWindow > 0) {
+      reach.bytes = static_cast<std::size_t>(config.charWindow);
+    } else if (config.lineWindow > 0) {
+      reach.lines = static_cast<std::size_t>(config.lineWindow);
+    }
+  }
+  return reach;
+}
+
 }  // namespace
 
 SplitFile::~SplitFile() {
   closeFile(file);
 }
 
-FileScan::FileScan(const ScanConfig& config) : config_(config) {
+FileScan::FileScan(const ScanConfig& config)
+    : config_(config), reach_(windowReach(config)), windows_(config.expression, reach_) {
   lines_.setNumbering(config.display.lineNumbers);
-  // Only groups are looked for in a window.
-  if (!config.expression.groups.empty()) {
-    if (config.charWindow > 0) {
-      reach_.bytes = static_cast<std::size_t>(config.charWindow);
-    } else if (config.lineWindow > 0) {
-      reach_.lines = static_cast<std::size_t>(config.lineWindow);
-    }
-  }
   lines_.setWindowReach(reach_);
 }
 
@@ -72,18 +77,14 @@ bool FileScan::tryCandidate(std::size_t index, long long centre) {
     showHit(index, lines_[index]);
     return true;
   }
-  // Building a window may read on in the file and move the text held: views are taken anew.
-  std::string_view window = lines_[index];
-  bool trimmed = false;
-  if (config_.charWindow > 0) {
-    trimmed = expression.wholeWords;
-    window = characterWindow(lines_, index, static_cast<std::size_t>(centre),
-                             expression.firstTerm.term.size(),
-                             static_cast<std::size_t>(config_.charWindow), joined_);
-  } else if (config_.lineWindow > 0) {
-    window = lineWindow(lines_, index, static_cast<std::size_t>(config_.lineWindow), joined_);
+  if (reach_.lines == 0 && reach_.bytes == 0) {
+    // No window: the element alone.
+    if (!evaluateHit(expression, lines_[index], false)) return false;
+    showHit(index, lines_[index]);
+    return true;
   }
-  if (!evaluateHit(expression, window, trimmed)) return false;
+  std::string_view window;
+  if (!windows_.evaluate(lines_, index, static_cast<std::size_t>(centre), window)) return false;
   showHit(index, window);
   return true;
 }
@@ -211,6 +212,7 @@ bool FileScan::scanText(PieceReader& reader, bool binaryTest, bool plainReady) {
     firstElement_ = lines_.elementsBefore(start);
     lines_.setScanFloor(firstElement_);
   }
+  windows_.start();
   scanLines(start);
   return true;
 }
@@ -276,6 +278,7 @@ void FileScan::scanPiece(SplitFile& file, std::uint64_t index, FileOutput& out) 
     }
   } catch (const std::bad_alloc&) {
     lines_.release();
+    windows_.release();
     ended_ = true;
     if (config_.verboseErrors) report("skern:skern():out of memory \"%s\"\n");
   }
@@ -322,6 +325,7 @@ void FileScan::scan(const FileToScan& file, FileOutput& out, PieceSink* pieces) 
     // A window too wide for the memory there is, or no room to read the file at all: this
     // file is given up, and the run goes on with the next.
     lines_.release();
+    windows_.release();
     if (config_.verboseErrors) report("skern:skern():out of memory \"%s\"\n");
   }
   out.flush();

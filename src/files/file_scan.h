@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "expr/hit_eval.h"
+#include "files/candidate_windows.h"
 #include "files/line_list.h"
 #include "files/piece_bounds.h"
 #include "output/file_output.h"
@@ -102,11 +103,11 @@ class FileScan {
   WindowReach reach_;
   FileReader reader_;
   LineList lines_;
+  CandidateWindows windows_;
   FileOutput* out_ = nullptr;
   std::size_t firstElement_ = 0;  // the unit's first element
   // The piece being scanned and the file it belongs to; null for a file scanned whole.
   SplitFile* split_ = nullptr;
   std::uint64_t piece_ = 0;
   bool ended_ = false;  // the unit's text ended, or its file was given up
-  std::string joined_;  // a window that is not one stretch of the text
 };
