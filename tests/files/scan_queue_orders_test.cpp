@@ -199,7 +199,7 @@ class StandIn : public UnitScanner {
   }
   void scanPiece(SplitFile& file, std::uint64_t index, FileOutput& out) override {
     out.useTally(file.tally);
-    const Planned& planned = find(std::string(file.tally->path));
+    const Planned& planned = find(file.tally->full);  // the walk's path may be gone by now
     hits(planned, index, 0, out);
     out.endUnit(planned.hitsPerPiece, false);
   }
