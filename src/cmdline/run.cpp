@@ -21,6 +21,7 @@
 #include "platform/key_wait.h"
 #include "platform/memory.h"
 #include "platform/output_identity.h"
+#include "platform/terminal_colours.h"
 
 namespace {
 
@@ -89,6 +90,12 @@ int runAndFinish(const RunRequest& request, const SearchTuning& tuning) {
   OutputStreams streams;
   streams.diagnosticStream = settings.diagnosticStream;
   streams.display = config.display;
+  // A terminal shows the hits in colour, and the progress count is wiped from it before
+  // anything else is written there.
+  streams.display.colours = startColours(stdout);
+  if (streams.display.colours) streams.marked = &config.expression;
+  streams.hitsOnTerminal = isTerminal(stdout);
+  streams.progressOnTerminal = isTerminal(streams.diagnosticStream);
   // Nobody watches hits arrive but on a terminal: elsewhere they go in large blocks.
   streams.holdHits = !isTerminal(stdout);
   bool found;
@@ -107,6 +114,8 @@ int runAndFinish(const RunRequest& request, const SearchTuning& tuning) {
     found = queue.finish();
   }
   flushOutput();
+  clearProgress(streams);
+  endColours();
   setCurrentDirectory(startDirectory);
   if (!found && settings.verboseAll) {
     writeDiagnostic(streams.diagnosticStream, "skern:main():nothing found\n");

@@ -25,13 +25,23 @@ std::shared_ptr<FileTally> FileOutput::shareTally() {
   return shared_;
 }
 
+void clearProgress(OutputStreams& streams) {
+  if (streams.progressStanding == 0) return;
+  std::string blank(streams.progressStanding + 2, ' ');
+  blank.front() = blank.back() = '\r';
+  streams.progressStanding = 0;
+  writeDiagnostic(streams.diagnosticStream, blank);
+}
+
 void FileOutput::hit(std::uint64_t element, std::string_view line, std::string_view window) {
   std::string_view shown = streams_->display.showAll ? window : line;
+  // Only hits in colour need to know where their first term stands.
+  std::size_t firstAt = streams_->marked ? firstTermAt(*streams_->marked, line, shown) : kNotShown;
   if (direct()) {
-    write(Kind::kHit, element, false, shown);
+    write(Kind::kHit, element, false, shown, firstAt);
   } else {
     tally().fullPath();  // formed while the path it is made from lives
-    hold(Kind::kHit, element, false, shown);
+    hold(Kind::kHit, element, false, shown, firstAt);
   }
 }
 
@@ -49,6 +59,7 @@ void FileOutput::endUnit(std::uint64_t elements, bool ended) {
 
 void FileOutput::flush() {
   if (block_.empty()) return;
+  if (streams_->hitsOnTerminal) clearProgress(*streams_);
   writeOutput(streams_->hitStream, block_);
   block_.clear();
 }
@@ -57,7 +68,7 @@ void FileOutput::writeHeld() {
   std::size_t at = 0;
   for (const Event& event : held_) {
     write(event.kind, event.number, event.ended,
-          std::string_view(heldText_).substr(at, event.textSize));
+          std::string_view(heldText_).substr(at, event.textSize), event.firstAt);
     at += event.textSize;
   }
   held_.clear();
@@ -86,9 +97,10 @@ bool FileOutput::direct() {
   return true;
 }
 
-void FileOutput::hold(Kind kind, std::uint64_t number, bool ended, std::string_view text) {
+void FileOutput::hold(Kind kind, std::uint64_t number, bool ended, std::string_view text,
+                      std::size_t firstAt) {
   const std::size_t added = text.size() + sizeof(Event);
-  held_.push_back(Event{kind, number, ended, text.size()});
+  held_.push_back(Event{kind, number, ended, text.size(), firstAt});
   heldText_ += text;
   heldBytes_ += added;
   // The thread holds enough: it goes on once the earlier units are written, or holds on past
@@ -99,7 +111,8 @@ void FileOutput::hold(Kind kind, std::uint64_t number, bool ended, std::string_v
   }
 }
 
-void FileOutput::write(Kind kind, std::uint64_t number, bool ended, std::string_view text) {
+void FileOutput::write(Kind kind, std::uint64_t number, bool ended, std::string_view text,
+                       std::size_t firstAt) {
   FileTally& file = tally();
   // An earlier piece of the file ended its text: nothing of this one is shown.
   if (file.ended) return;
@@ -107,23 +120,28 @@ void FileOutput::write(Kind kind, std::uint64_t number, bool ended, std::string_
     case Kind::kHit: {
       if (!file.headerShown) {
         file.headerShown = true;
-        formatHeader(file.fullPath(), block_);
+        formatHeader(streams_->display, file.fullPath(), block_);
       }
       long long line = static_cast<long long>(file.elementsBefore + number + 1);
-      formatHit(streams_->display, line, text, text, block_);
+      std::vector<TextMark> marks;
+      if (streams_->marked) marks = hitMarks(*streams_->marked, text, firstAt);
+      formatHit(streams_->display, line, text, marks, block_);
       streams_->hitShown = true;
       if (!streams_->holdHits || block_.size() >= kHitBlock) flush();
       break;
     }
     case Kind::kMessage:
       flush();
+      clearProgress(*streams_);
       writeDiagnostic(streams_->diagnosticStream, text);
       break;
     case Kind::kProgress:
       flush();
       if (++streams_->progressCount % 256 == 0) {
-        writeDiagnostic(streams_->diagnosticStream,
-                        formatMessage("skern:%lld\r", streams_->progressCount));
+        std::string count = formatMessage("skern:%lld\r", streams_->progressCount);
+        writeDiagnostic(streams_->diagnosticStream, count);
+        // On a terminal the count stands until something else is written there.
+        if (streams_->progressOnTerminal) streams_->progressStanding = count.size() - 1;
       }
       break;
     case Kind::kEnd:

@@ -13,8 +13,10 @@
 #include <string_view>
 #include <vector>
 
+#include "expr/hit_eval.h"
 #include "output/file_tally.h"
 #include "output/hit_display.h"
+#include "output/hit_marks.h"
 
 /// The streams of one search, how hits look, and what the units written so far have shown;
 /// used only by the unit whose turn it is.
@@ -25,7 +27,15 @@ struct OutputStreams {
   bool holdHits = false;            ///< Write hits in large blocks, not each as it is found.
   long long progressCount = 0;      ///< Files opened so far while the count is on.
   bool hitShown = false;            ///< Some unit has written a hit.
+  /// The expression whose terms are highlighted in the hits, where they are in colour.
+  const PreparedExpression* marked = nullptr;
+  bool hitsOnTerminal = false;       ///< The hits go to a terminal.
+  bool progressOnTerminal = false;   ///< The diagnostic stream is a terminal.
+  std::size_t progressStanding = 0;  ///< Characters of the count left on that terminal.
 };
+
+/// Wipes the progress count from the terminal it stands on, if it stands there.
+void clearProgress(OutputStreams& streams);
 
 /// Which unit's output is written now: what orders the units tells their output.
 class OutputTurn {
@@ -87,12 +97,15 @@ class FileOutput {
     std::uint64_t number = 0;  // kHit: the element; kEnd: the elements
     bool ended = false;        // kEnd
     std::size_t textSize = 0;  // its text's bytes, which follow the earlier events' in `text_`
+    std::size_t firstAt = kNotShown;  // kHit: where its first term stands, when marked
   };
 
   void add(Kind kind, std::uint64_t number, bool ended, std::string_view text);
   bool direct();
-  void hold(Kind kind, std::uint64_t number, bool ended, std::string_view text);
-  void write(Kind kind, std::uint64_t number, bool ended, std::string_view text);
+  void hold(Kind kind, std::uint64_t number, bool ended, std::string_view text,
+            std::size_t firstAt = kNotShown);
+  void write(Kind kind, std::uint64_t number, bool ended, std::string_view text,
+             std::size_t firstAt = kNotShown);
 
   OutputStreams* streams_;
   OutputTurn* turn_ = nullptr;

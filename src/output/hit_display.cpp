@@ -3,14 +3,23 @@
 #include <algorithm>
 #include <charconv>
 
+#include "output/utf8_width.h"
 #include "platform/ascii.h"
 
 namespace {
 
-std::string_view trimmedText(std::string_view text) {
+// The colours of a terminal: what made a hit in bold red, the header and the line numbers in
+// colours of their own. The sequences take no column.
+constexpr std::string_view kMarkOn = "\x1b[1;31m";
+constexpr std::string_view kHeaderOn = "\x1b[35m";
+constexpr std::string_view kNumberOn = "\x1b[32m";
+constexpr std::string_view kColourOff = "\x1b[0m";
+
+// `text` without the white space at either end; `start` receives where what is left begins.
+std::string_view trimmedText(std::string_view text, std::size_t& start) {
   std::size_t end = text.size();
   while (end > 0 && isAsciiSpace(text[end - 1])) --end;
-  std::size_t start = 0;
+  start = 0;
   while (start < end && isAsciiSpace(text[start])) ++start;
   return text.substr(start, end - start);
 }
@@ -23,48 +32,41 @@ void appendNumber(long long number, std::string& out) {
   out.append(digits, end);
 }
 
-}  // namespace
-
-void formatHeader(std::string_view path, std::string& out) {
-  out += "\n::::::::: ";
-  out += path;
-  out += '\n';
+// Appends `lead`, then with line numbers the number and a colon; returns the columns taken.
+long long appendPrefix(const DisplayOptions& options, std::string_view lead, long long lineNumber,
+                       std::string& out) {
+  out += lead;
+  if (!options.lineNumbers) return static_cast<long long>(lead.size());
+  if (options.colours) out += kNumberOn;
+  const std::size_t digitsAt = out.size();
+  appendNumber(lineNumber, out);
+  const std::size_t digits = out.size() - digitsAt;
+  if (options.colours) out += kColourOff;
+  out += ':';
+  return static_cast<long long>(lead.size() + digits + 1);
 }
 
-void formatDump(const DisplayOptions& options, long long lineNumber, std::string_view text,
-                std::string& out) {
-  out += "  ";
-  if (options.lineNumbers) {
-    appendNumber(lineNumber, out);
-    out += ':';
+// Which marks a stretch of the text falls in, for stretches taken from its start on.
+class MarkCursor {
+ public:
+  explicit MarkCursor(const std::vector<TextMark>& marks) : marks_(marks) {}
+  // True when bytes `begin` to `end` share a byte with a mark; `begin` never goes back.
+  bool covers(std::size_t begin, std::size_t end) {
+    while (next_ < marks_.size() && marks_[next_].end <= begin) ++next_;
+    return next_ < marks_.size() && marks_[next_].begin < end;
   }
-  out += text;
-}
 
-void formatCute(const DisplayOptions& options, long long lineNumber, std::string_view text,
-                std::string& out) {
-  text = trimmedText(text);
-  // A window's line ends show as '|'; cut at the margin, it ends at its first line end.
-  std::string bars;
-  if (options.showAll && text.find('\n') != std::string_view::npos) {
-    if (options.truncate) {
-      text = text.substr(0, text.find('\n'));
-    } else {
-      bars.assign(text);
-      std::replace(bars.begin(), bars.end(), '\n', '|');
-      text = bars;
-    }
-  }
-  std::size_t prefixStart = out.size();
-  out += ' ';
-  if (options.lineNumbers) {
-    appendNumber(lineNumber, out);
-    out += ':';
-  }
+ private:
+  const std::vector<TextMark>& marks_;
+  std::size_t next_ = 0;
+};
+
+// The cute form where every byte takes a column and nothing is marked: the text in runs.
+void appendCuteBytes(const DisplayOptions& options, long long column, std::string_view text,
+                     std::string& out) {
   // The first output line takes the text up to the margin's column, every continuation line
   // two blanks and as much again (at least one character).
   const long long margin = options.rightMargin;
-  const long long column = static_cast<long long>(out.size() - prefixStart);
   std::size_t take = column <= margin ? static_cast<std::size_t>(margin + 1 - column) : 0;
   const std::size_t perLine = margin > 2 ? static_cast<std::size_t>(margin - 1) : 1;
   for (;;) {
@@ -78,12 +80,105 @@ void formatCute(const DisplayOptions& options, long long lineNumber, std::string
   }
 }
 
-void formatHit(const DisplayOptions& options, long long lineNumber, std::string_view line,
-               std::string_view window, std::string& out) {
-  std::string_view text = options.showAll ? window : line;
+}  // namespace
+
+void formatHeader(const DisplayOptions& options, std::string_view path, std::string& out) {
+  out += '\n';
+  if (options.colours) out += kHeaderOn;
+  out += "::::::::: ";
+  out += path;
+  if (options.colours) out += kColourOff;
+  out += '\n';
+}
+
+void formatDump(const DisplayOptions& options, long long lineNumber, std::string_view text,
+                const std::vector<TextMark>& marks, std::string& out) {
+  appendPrefix(options, "  ", lineNumber, out);
+  if (!options.colours || marks.empty()) {
+    out += text;
+    return;
+  }
+  MarkCursor cursor(marks);
+  bool inMark = false;
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    if (bool want = cursor.covers(at, at + 1); want != inMark) {
+      out += want ? kMarkOn : kColourOff;
+      inMark = want;
+    }
+    out += text[at];
+  }
+  if (inMark) out += kColourOff;
+}
+
+void formatCute(const DisplayOptions& options, long long lineNumber, std::string_view text,
+                const std::vector<TextMark>& marks, std::string& out) {
+  std::size_t start;
+  text = trimmedText(text, start);
+  // A window's line ends show as '|'; cut at the margin, it ends at its first line end.
+  bool bars = false;
+  if (options.showAll && text.find('\n') != std::string_view::npos) {
+    if (options.truncate) {
+      text = text.substr(0, text.find('\n'));
+    } else {
+      bars = true;
+    }
+  }
+  long long column = appendPrefix(options, " ", lineNumber, out);
+  // Where the text is UTF-8, its columns are those of its characters on a terminal, and no
+  // character is cut; elsewhere every byte is a column.
+  const bool byCharacter = isMultibyteUtf8(text);
+  const bool marked = options.colours && !marks.empty();
+  if (!byCharacter && !marked) {
+    std::string barred;
+    if (bars) {
+      barred.assign(text);
+      std::replace(barred.begin(), barred.end(), '\n', '|');
+      text = barred;
+    }
+    appendCuteBytes(options, column, text, out);
+    return;
+  }
+  // One character at a time: it goes on a continuation line where its last column would pass
+  // the margin; a combining mark stays with the character before it.
+  MarkCursor cursor(marks);
+  bool inMark = false;
+  for (std::size_t at = 0; at < text.size();) {
+    std::size_t length = 1;
+    int width = 1;
+    if (byCharacter) {
+      char32_t c;
+      length = decodeUtf8(text.substr(at), c);
+      width = codePointColumns(c);
+    }
+    if (width > 0 && column + width - 1 > options.rightMargin) {
+      if (inMark) out += kColourOff;
+      inMark = false;
+      out += '\n';
+      if (options.truncate) return;
+      out += "  ";
+      column = 2;
+    }
+    if (bool want = marked && cursor.covers(start + at, start + at + length); want != inMark) {
+      out += want ? kMarkOn : kColourOff;
+      inMark = want;
+    }
+    if (bars && text[at] == '\n') {
+      out += '|';
+    } else {
+      out.append(text.data() + at, length);
+    }
+    column += width;
+    at += length;
+  }
+  if (inMark) out += kColourOff;
+  out += '\n';
+}
+
+void formatHit(const DisplayOptions& options, long long lineNumber, std::string_view text,
+               const std::vector<TextMark>& marks, std::string& out) {
   if (options.cute) {
-    formatCute(options, lineNumber, text, out);
+    formatCute(options, lineNumber, text, marks, out);
   } else {
-    formatDump(options, lineNumber, text, out);
+    formatDump(options, lineNumber, text, marks, out);
   }
 }

@@ -1,8 +1,10 @@
 // The forms in which file headers and hits are written to standard output.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 /// The settings that shape what a hit looks like.
 struct DisplayOptions {
@@ -11,20 +13,27 @@ struct DisplayOptions {
   bool showAll = false;        ///< Show the hit's whole window, line ends as '|'.
   bool truncate = false;       ///< End a cute hit at the margin instead of wrapping it.
   long long rightMargin = 78;  ///< Column beyond which a cute hit wraps.
+  bool colours = false;        ///< For a terminal: headers, numbers and marks in colour.
+};
+
+/// Bytes `begin` to `end` (not included) of a hit's text, highlighted where colours are on.
+struct TextMark {
+  std::size_t begin = 0;  ///< The first byte marked.
+  std::size_t end = 0;    ///< The byte after the last one marked.
 };
 
 /// Appends the header of the file at `path`, written before its first hit.
-void formatHeader(std::string_view path, std::string& out);
+void formatHeader(const DisplayOptions& options, std::string_view path, std::string& out);
 
-/// Appends hit line `lineNumber` (its text `line`, its window `window`) in the cute or the
-/// dump style.
-void formatHit(const DisplayOptions& options, long long lineNumber, std::string_view line,
-               std::string_view window, std::string& out);
+/// Appends hit line `lineNumber`, whose text shown is `text`, in the cute or the dump style;
+/// with colours, `marks` (sorted, apart) are highlighted.
+void formatHit(const DisplayOptions& options, long long lineNumber, std::string_view text,
+               const std::vector<TextMark>& marks, std::string& out);
 
 /// Appends the cute form of one hit: trimmed, prefixed, wrapped or truncated at the margin.
 void formatCute(const DisplayOptions& options, long long lineNumber, std::string_view text,
-                std::string& out);
+                const std::vector<TextMark>& marks, std::string& out);
 
 /// Appends the dump form of one hit: the prefix and the text unchanged.
 void formatDump(const DisplayOptions& options, long long lineNumber, std::string_view text,
-                std::string& out);
+                const std::vector<TextMark>& marks, std::string& out);
