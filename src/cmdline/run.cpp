@@ -15,7 +15,6 @@
 #include "output/file_output.h"
 #include "output/standard_output.h"
 #include "platform/cpu_count.h"
-#include "platform/current_directory.h"
 #include "platform/file_reader.h"
 #include "platform/host.h"
 #include "platform/key_wait.h"
@@ -82,8 +81,6 @@ ScanConfig scanConfig(const RunRequest& request) {
 
 int runAndFinish(const RunRequest& request, const SearchTuning& tuning) {
   const Settings& settings = request.settings;
-  // The directory the run started in; "" when it could not be read.
-  const std::string startDirectory = currentDirectory();
   ScanConfig config = scanConfig(request);
   const WalkOptions walkOptions{settings.skipExtensions, settings.recurse, settings.verboseAll,
                                 settings.verboseErrors};
@@ -107,16 +104,12 @@ int runAndFinish(const RunRequest& request, const SearchTuning& tuning) {
     if (tuning.heldBytes > 0) limits.heldInAll = limits.mostHeldByOne = tuning.heldBytes;
     ScanQueue queue([&config] { return fileScanner(config); }, streams, threads, limits);
     Walk walk(walkOptions, queue);
-    for (const std::string& target : request.targets) {
-      setCurrentDirectory(startDirectory);
-      walk.findrecurse(target);
-    }
+    for (const std::string& target : request.targets) walk.findrecurse(target);
     found = queue.finish();
   }
   flushOutput();
   clearProgress(streams);
   endColours();
-  setCurrentDirectory(startDirectory);
   if (!found && settings.verboseAll) {
     writeDiagnostic(streams.diagnosticStream, "skern:main():nothing found\n");
   }

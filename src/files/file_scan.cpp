@@ -13,9 +13,6 @@ namespace {
 // Bytes of a block looked through at a time.
 constexpr std::size_t kLookThroughPiece = std::size_t{1} << 15;
 
-// The most pieces a file is cut into; a bigger file has bigger pieces.
-constexpr std::uint64_t kMostPieces = 4096;
-
 // The widest windows that pieces serve: a wider one has each piece read too much of the text
 // before it again, and the file is scanned whole.
 constexpr int kMostPieceLineWindow = 1024;

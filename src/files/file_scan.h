@@ -30,6 +30,9 @@ struct ScanConfig {
   OutputIdentity output;          ///< The file the hits go to: never searched.
 };
 
+/// The most pieces a file is cut into; a bigger file has bigger pieces.
+inline constexpr std::uint64_t kMostPieces = 4096;
+
 /// A big file searched in pieces, which several threads may scan at once: what they share.
 struct SplitFile {
   SplitFile() = default;

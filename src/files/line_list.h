@@ -32,7 +32,7 @@ class LineList {
   /// Sets how many bytes are read from a file at a time (tests make it tiny).
   void setReadBlockSize(std::size_t bytes) { text_.setBlockSize(bytes); }
 
-  /// Whether line numbers are shown, so that `lineNumberOf` must be exact: elements passed
+  /// Whether line numbers are shown, so that element numbers must be exact: elements passed
   /// over by `skipTo` are then counted as they go by.
   void setNumbering(bool exact) { numbered_ = exact; }
 
@@ -74,9 +74,6 @@ class LineList {
   /// Says that no occurrence starts before `at` and that the text before it is not looked at
   /// again: the elements that no window around a later candidate can reach are only counted.
   void skipTo(TextOffset at);
-
-  /// The line number of element `index`, counted from 1 (exact where numbering is on).
-  std::uint64_t lineNumberOf(std::size_t index) const { return index + 1; }
 
   /// Where `at`, a byte of the text held, stands in the file's text.
   TextOffset offsetOf(const char* at) const { return text_.offsetOf(at); }

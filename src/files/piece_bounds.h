@@ -5,9 +5,20 @@
 #include <cstdint>
 #include <string>
 
-#include "files/piece_reader.h"
 #include "files/window_reach.h"
 #include "platform/file_reader.h"
+
+/// Where the scan of a piece reads. A piece begins at a line's first byte and ends just after
+/// the first line feed at or after `endSearch`; reading begins earlier where a window around
+/// the piece's first lines reaches back.
+struct PieceBounds {
+  std::uint64_t readFrom = 0;            ///< Where reading begins, a line's first byte.
+  std::uint64_t start = 0;               ///< The piece's first byte.
+  std::uint64_t endSearch = UINT64_MAX;  ///< The piece ends after the first line feed here or
+                                         ///< later; UINT64_MAX: at the file's end.
+  bool readPastEnd = false;              ///< A window may reach beyond the piece's end.
+  bool empty = false;                    ///< No line begins in the piece.
+};
 
 /// The bounds of piece `index` of `count`, each `pieceBytes` long but for the last, of `file`:
 /// a piece begins after the first line feed at or after its nominal start's byte before (the

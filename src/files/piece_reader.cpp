@@ -45,10 +45,9 @@ long long PieceReader::read(char* into, std::size_t most) {
   return got;
 }
 
-bool PieceReader::rewind() {
+void PieceReader::rewind() {
   at_ = bounds_.readFrom;
   endFound_ = false;
   reachedStart_ = false;
   reachedEnd_ = false;
-  return true;
 }

@@ -12,6 +12,7 @@ namespace {
 
 // A unit's key is its walk step followed by its piece's number in the low bits.
 constexpr int kPieceBits = 20;
+static_assert(kMostPieces <= (std::uint64_t{1} << kPieceBits), "a piece's number fits its bits");
 
 std::uint64_t keyOf(std::uint64_t step, std::uint64_t piece = 0) {
   return (step << kPieceBits) | piece;

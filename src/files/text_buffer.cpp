@@ -26,7 +26,8 @@ bool TextBuffer::start(PieceReader* from, bool readReady) {
 }
 
 bool TextBuffer::restart() {
-  if (reader_ == nullptr || !reader_->rewind()) return false;
+  if (reader_ == nullptr) return false;
+  reader_->rewind();
   start(reader_, false);
   return true;
 }

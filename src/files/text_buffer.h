@@ -30,7 +30,7 @@ class TextBuffer {
   /// Begins an empty text read from `reader` (none when null), with the bytes the reader has
   /// at hand read as a raw block when `readReady`; true when that block is there to accept.
   bool start(PieceReader* reader, bool readReady);
-  /// Begins the text again from the reader's start; false when it cannot be read again.
+  /// Begins the text again from the reader's start; false when no reader was started.
   bool restart();
   /// Forgets the text and gives its memory back.
   void release();

@@ -10,7 +10,3 @@ std::string currentDirectory() {
   if (length == 0 || length >= MAX_PATH) return "";
   return std::string(buffer, length);
 }
-
-bool setCurrentDirectory(const std::string& path) {
-  return SetCurrentDirectoryA(path.c_str()) != 0;
-}

@@ -20,7 +20,7 @@ struct BatchOp {
   long long result = 0;        ///< What the system call returns; -errno on failure.
 };
 
-/// The most operations one `runBatch` takes.
+/// The most operations one batch takes.
 constexpr std::size_t kBatchLimit = 64;
 
 /// Hands batches to the system where it takes them together (Linux's io_uring); each reader
