@@ -234,7 +234,7 @@ std::uint64_t FileScan::scanUnit(OpenFile& file, const PieceBounds& bounds, bool
 
 // Cuts `file` into pieces when it is big enough to pay and its windows are narrow enough:
 // the later pieces go to `pieces`, and the first is scanned here. False when it stays whole.
-bool FileScan::splitFile(OpenFile& file, FileOutput& out, PieceSink* pieces) {
+bool FileScan::splitFile(OpenFile& file, ScanSink& out, PieceSink* pieces) {
   const std::uint64_t pieceBytes = config_.pieceBytes;
   if (pieces == nullptr || pieceBytes == 0 || file.size < 0 ||
       static_cast<std::uint64_t>(file.size) < 2 * pieceBytes ||
@@ -259,7 +259,7 @@ bool FileScan::splitFile(OpenFile& file, FileOutput& out, PieceSink* pieces) {
   return true;
 }
 
-void FileScan::scanPiece(SplitFile& file, std::uint64_t index, FileOutput& out) {
+void FileScan::scanPiece(SplitFile& file, std::uint64_t index, ScanSink& out) {
   out_ = &out;
   split_ = &file;
   piece_ = index;
@@ -284,7 +284,7 @@ void FileScan::scanPiece(SplitFile& file, std::uint64_t index, FileOutput& out) 
   split_ = nullptr;
 }
 
-void FileScan::scan(const FileToScan& file, FileOutput& out, PieceSink* pieces) {
+void FileScan::scan(const FileToScan& file, ScanSink& out, PieceSink* pieces) {
   out_ = &out;
   split_ = nullptr;
   out.tally().path = file.path;

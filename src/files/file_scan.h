@@ -11,8 +11,8 @@
 #include "files/candidate_windows.h"
 #include "files/line_list.h"
 #include "files/piece_bounds.h"
-#include "output/file_output.h"
 #include "output/hit_display.h"
+#include "output/scan_sink.h"
 #include "platform/output_identity.h"
 
 /// What every file scan of a run reads and none changes.
@@ -73,10 +73,10 @@ class FileScan {
   /// Scans `file` (relative to the current directory unless absolute), writing its messages
   /// and hits to `out`. Where `pieces` is given and the file is big enough, the file is cut
   /// into pieces: the later ones go to `pieces`, the first is scanned here.
-  void scan(const FileToScan& file, FileOutput& out, PieceSink* pieces = nullptr);
+  void scan(const FileToScan& file, ScanSink& out, PieceSink* pieces = nullptr);
 
   /// Scans piece `index` of `file`, writing to `out`, which shows the file's tally.
-  void scanPiece(SplitFile& file, std::uint64_t index, FileOutput& out);
+  void scanPiece(SplitFile& file, std::uint64_t index, ScanSink& out);
 
   /// Tells the scan the files it is to open next, in this order, so that they may be opened
   /// together.
@@ -89,7 +89,7 @@ class FileScan {
 
  private:
   void report(const char* format);
-  bool splitFile(OpenFile& file, FileOutput& out, PieceSink* pieces);
+  bool splitFile(OpenFile& file, ScanSink& out, PieceSink* pieces);
   std::uint64_t scanUnit(OpenFile& file, const PieceBounds& bounds, bool binaryTest,
                          bool plainReady);
   bool scanText(PieceReader& reader, bool binaryTest, bool plainReady);
@@ -107,7 +107,7 @@ class FileScan {
   FileReader reader_;
   LineList lines_;
   CandidateWindows windows_;
-  FileOutput* out_ = nullptr;
+  ScanSink* out_ = nullptr;
   std::size_t firstElement_ = 0;  // the unit's first element
   // The piece being scanned and the file it belongs to; null for a file scanned whole.
   SplitFile* split_ = nullptr;

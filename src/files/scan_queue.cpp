@@ -21,11 +21,10 @@ std::uint64_t keyOf(std::uint64_t step, std::uint64_t piece = 0) {
 class RealScanner : public UnitScanner {
  public:
   explicit RealScanner(const ScanConfig& config) : scan_(config) {}
-  void scanFile(const FileToScan& file, FileOutput& out, PieceSink* pieces) override {
+  void scanFile(const FileToScan& file, ScanSink& out, PieceSink* pieces) override {
     scan_.scan(file, out, pieces);
   }
-  void scanPiece(SplitFile& file, std::uint64_t index, FileOutput& out) override {
-    out.useTally(file.tally);
+  void scanPiece(SplitFile& file, std::uint64_t index, ScanSink& out) override {
     scan_.scanPiece(file, index, out);
   }
   void expectFiles(std::vector<std::string> paths) override { scan_.expectFiles(std::move(paths)); }
@@ -127,7 +126,7 @@ void ScanQueue::addMessage(std::string_view text) {
       waitForRoom(lock);
       step = nextStep_++;
     }
-    FileOutput out(streams_, *this, keyOf(step), keyOf(step + 1), walkHeld_, heldByOne_);
+    OrderedOutput out(streams_, *this, keyOf(step), keyOf(step + 1), walkHeld_, heldByOne_);
     out.message(text);
     complete(std::move(out));
   } catch (const std::bad_alloc&) {
@@ -229,8 +228,9 @@ void ScanQueue::runJob(Worker& worker, UnitScanner& scanner, Job& job) {
   if (!paths.empty()) scanner.expectFiles(std::move(paths));
   for (std::size_t i = 0; i < job.units.size(); ++i) {
     Unit& unit = job.units[i];
-    FileOutput out(streams_, *this, unit.key, unit.next, worker.held, heldByOne_);
+    OrderedOutput out(streams_, *this, unit.key, unit.next, worker.held, heldByOne_);
     if (unit.split) {
+      out.useTally(unit.split->tally);
       scanner.scanPiece(*unit.split, unit.piece, out);
     } else {
       Cutter cutter(*this, job, i);
@@ -271,7 +271,7 @@ void ScanQueue::work(Worker& worker) {
   }
 }
 
-void ScanQueue::complete(FileOutput&& out) {
+void ScanQueue::complete(OrderedOutput&& out) {
   std::unique_lock<std::mutex> lock(mutex_);
   if (!isDue(out.unit())) {
     parked_.emplace(out.unit(), std::move(out));
@@ -290,7 +290,7 @@ void ScanQueue::complete(FileOutput&& out) {
       if (walkWaits_ && hasRoom()) roomReady_.notify_one();
       return;
     }
-    FileOutput done = std::move(at->second);
+    OrderedOutput done = std::move(at->second);
     parked_.erase(at);
     lock.unlock();
     done.writeHeld();

@@ -16,8 +16,10 @@
 #include <vector>
 
 #include "files/file_scan.h"
+#include "files/ordered_output.h"
 #include "files/thread_waits.h"
 #include "output/file_output.h"
+#include "output/scan_sink.h"
 
 /// What scans units on one thread; each thread has its own.
 class UnitScanner {
@@ -25,9 +27,9 @@ class UnitScanner {
   virtual ~UnitScanner() = default;
   /// Scans `file`, writing to `out`; may cut it into pieces, handing the later ones to
   /// `pieces` and scanning the first itself.
-  virtual void scanFile(const FileToScan& file, FileOutput& out, PieceSink* pieces) = 0;
-  /// Scans piece `index` of `file`, writing to `out`.
-  virtual void scanPiece(SplitFile& file, std::uint64_t index, FileOutput& out) = 0;
+  virtual void scanFile(const FileToScan& file, ScanSink& out, PieceSink* pieces) = 0;
+  /// Scans piece `index` of `file`, writing to `out`, which shows the file's shared tally.
+  virtual void scanPiece(SplitFile& file, std::uint64_t index, ScanSink& out) = 0;
   /// Tells the scanner the files it is to open next, in this order.
   virtual void expectFiles(std::vector<std::string> paths) { (void)paths; }
 };
@@ -93,7 +95,7 @@ class ScanQueue : private OutputTurn {
   void passTo(std::uint64_t unit);
   void work(Worker& worker);
   void runJob(Worker& worker, UnitScanner& scanner, Job& job);
-  void complete(FileOutput&& out);
+  void complete(OrderedOutput&& out);
   void waitForRoom(std::unique_lock<std::mutex>& lock);
   bool hasRoom() const;
   std::uint64_t pushJob(std::vector<FileToScan>&& files);
@@ -117,7 +119,7 @@ class ScanQueue : private OutputTurn {
   std::condition_variable roomReady_;
   bool walkWaits_ = false;
   std::deque<Job> jobs_;
-  std::map<std::uint64_t, FileOutput> parked_;
+  std::map<std::uint64_t, OrderedOutput> parked_;
   std::uint64_t nextStep_ = 0;
   bool closed_ = false;
   std::size_t jobsRunning_ = 0;  // jobs taken and not yet done

@@ -10,16 +10,6 @@ constexpr std::size_t kHitBlock = std::size_t{1} << 16;
 
 }  // namespace
 
-FileOutput::FileOutput(OutputStreams& streams, OutputTurn& turn, std::uint64_t unit,
-                       std::uint64_t next, std::atomic<std::size_t>& threadHeld, std::size_t cap)
-    : streams_(&streams),
-      turn_(&turn),
-      unit_(unit),
-      next_(next),
-      threadHeld_(&threadHeld),
-      cap_(cap),
-      direct_(false) {}
-
 std::shared_ptr<FileTally> FileOutput::shareTally() {
   if (!shared_) shared_ = std::make_shared<FileTally>(std::move(own_));
   return shared_;
@@ -37,7 +27,7 @@ void FileOutput::hit(std::uint64_t element, std::string_view line, std::string_v
   std::string_view shown = streams_->display.showAll ? window : line;
   // Only hits in colour need to know where their first term stands.
   std::size_t firstAt = streams_->marked ? firstTermAt(*streams_->marked, line, shown) : kNotShown;
-  if (direct()) {
+  if (!held_) {
     write(Kind::kHit, element, false, shown, firstAt);
   } else {
     tally().fullPath();  // formed while the path it is made from lives
@@ -66,49 +56,34 @@ void FileOutput::flush() {
 
 void FileOutput::writeHeld() {
   std::size_t at = 0;
-  for (const Event& event : held_) {
+  for (const Event& event : events_) {
     write(event.kind, event.number, event.ended,
           std::string_view(heldText_).substr(at, event.textSize), event.firstAt);
     at += event.textSize;
   }
-  held_.clear();
-  held_.shrink_to_fit();
+  events_.clear();
+  events_.shrink_to_fit();
   heldText_.clear();
   heldText_.shrink_to_fit();
-  if (threadHeld_ != nullptr) threadHeld_->fetch_sub(heldBytes_, std::memory_order_relaxed);
   heldBytes_ = 0;
-  direct_ = true;
+  held_ = false;
   flush();
 }
 
-// Writes the event when the unit's turn has come, else holds it.
+// Writes the event, or holds it while the output is held.
 void FileOutput::add(Kind kind, std::uint64_t number, bool ended, std::string_view text) {
-  if (direct()) {
+  if (!held_) {
     write(kind, number, ended, text);
   } else {
     hold(kind, number, ended, text);
   }
 }
 
-bool FileOutput::direct() {
-  if (direct_) return true;
-  if (!turn_->isDue(unit_)) return false;
-  writeHeld();
-  return true;
-}
-
 void FileOutput::hold(Kind kind, std::uint64_t number, bool ended, std::string_view text,
                       std::size_t firstAt) {
-  const std::size_t added = text.size() + sizeof(Event);
-  held_.push_back(Event{kind, number, ended, text.size(), firstAt});
+  events_.push_back(Event{kind, number, ended, text.size(), firstAt});
   heldText_ += text;
-  heldBytes_ += added;
-  // The thread holds enough: it goes on once the earlier units are written, or holds on past
-  // its share where no thread could write them meanwhile.
-  if (threadHeld_->fetch_add(added, std::memory_order_relaxed) + added > cap_ &&
-      turn_->waitFor(unit_)) {
-    writeHeld();
-  }
+  heldBytes_ += text.size() + sizeof(Event);
 }
 
 void FileOutput::write(Kind kind, std::uint64_t number, bool ended, std::string_view text,

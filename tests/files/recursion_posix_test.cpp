@@ -77,10 +77,10 @@ namespace {
 // Writes, for every file the walk hands over, "scanned PATH" in its place among the messages.
 class Recorder : public UnitScanner {
  public:
-  void scanFile(const FileToScan& file, FileOutput& out, PieceSink*) override {
+  void scanFile(const FileToScan& file, ScanSink& out, PieceSink*) override {
     out.message("scanned " + file.path + "\n");
   }
-  void scanPiece(SplitFile&, std::uint64_t, FileOutput&) override {}
+  void scanPiece(SplitFile&, std::uint64_t, ScanSink&) override {}
 };
 
 class UnlistedFolder : public testing::Test {

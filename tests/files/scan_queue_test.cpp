@@ -3,6 +3,8 @@
 // turn for small searches and seeded ones for larger. With output held past a tiny cap, room
 // for one job and two walk steps, each order must end with the output of one thread. A state
 // in which no thread can go on is reported with the choices that led to it, not waited for.
+#include "files/scan_queue.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,8 +13,6 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-#include "files/scan_queue.h"
 
 namespace {
 
@@ -181,7 +181,7 @@ class StandIn : public UnitScanner {
  public:
   StandIn(const std::vector<Planned>& plan, Conductor* conductor)
       : plan_(plan), conductor_(conductor) {}
-  void scanFile(const FileToScan& file, FileOutput& out, PieceSink* pieces) override {
+  void scanFile(const FileToScan& file, ScanSink& out, PieceSink* pieces) override {
     out.tally().path = file.path;
     out.tally().full = file.path;
     const Planned& planned = find(file.path);
@@ -198,8 +198,7 @@ class StandIn : public UnitScanner {
     pieces->addPieces(split);
     scanPiece(*split, 0, out);
   }
-  void scanPiece(SplitFile& file, std::uint64_t index, FileOutput& out) override {
-    out.useTally(file.tally);
+  void scanPiece(SplitFile& file, std::uint64_t index, ScanSink& out) override {
     const Planned& planned = find(file.tally->full);
     hits(planned, index, 0, out);
     out.endUnit(planned.hitsPerPiece, index == planned.endsIn);
@@ -216,7 +215,7 @@ class StandIn : public UnitScanner {
     throw std::logic_error("not planned: " + name);
   }
   // The hits of piece `piece`, numbered from `first` in the unit.
-  void hits(const Planned& planned, std::uint64_t piece, std::uint64_t first, FileOutput& out) {
+  void hits(const Planned& planned, std::uint64_t piece, std::uint64_t first, ScanSink& out) {
     for (std::uint64_t hit = 0; hit < planned.hitsPerPiece; ++hit) {
       step();
       std::string shown = planned.name + " piece " + std::to_string(piece) + '\n';

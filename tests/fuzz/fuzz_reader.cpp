@@ -11,6 +11,7 @@
 
 #include "expr/expression.h"
 #include "files/file_scan.h"
+#include "output/file_output.h"
 #include "platform/file_reader.h"
 
 namespace {
