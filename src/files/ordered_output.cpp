@@ -42,12 +42,11 @@ void OrderedOutput::writeHeld() {
   out_.writeHeld();
   threadHeld_->fetch_sub(counted_, std::memory_order_relaxed);
   counted_ = 0;
-  held_ = false;
 }
 
 // Whether the unit's turn has come; once it has, what was held is written first.
 bool OrderedOutput::due() {
-  if (!held_) return true;
+  if (!out_.held()) return true;
   if (!turn_->isDue(unit_)) return false;
   writeHeld();
   return true;

@@ -63,6 +63,5 @@ class OrderedOutput : public ScanSink {
   std::uint64_t next_;
   std::atomic<std::size_t>* threadHeld_;
   std::size_t cap_;
-  bool held_ = true;
   std::size_t counted_ = 0;  // bytes of `out_`'s held in `threadHeld_`
 };

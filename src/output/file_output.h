@@ -59,6 +59,8 @@ class FileOutput : public ScanSink {
   /// Writes the hits formatted and not yet written, unless the output is held.
   void flush() override;
 
+  /// Whether events are held rather than written.
+  bool held() const { return held_; }
   /// Bytes of memory that what is held takes.
   std::size_t heldBytes() const { return heldBytes_; }
   /// Writes what is held, and from now on every event at once.
