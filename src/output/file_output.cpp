@@ -1,5 +1,7 @@
 #include "output/file_output.h"
 
+#include <algorithm>
+
 #include "output/diagnostics.h"
 #include "output/standard_output.h"
 
@@ -25,13 +27,20 @@ void clearProgress(OutputStreams& streams) {
 
 void FileOutput::hit(std::uint64_t element, std::string_view line, std::string_view window) {
   std::string_view shown = streams_->display.showAll ? window : line;
+  if (held_) tally().fullPath();  // formed while the path it is made from lives
+  // A hit held for later is put in its cute form here, on the thread that found it: where
+  // its turn comes, only its line number and the wrapping are left to do.
+  if (held_ && streams_->display.cute && !streams_->marked) {
+    holdCuteHit(element, shown);
+    return;
+  }
   // Only hits in colour need to know where their first term stands.
   std::size_t firstAt = streams_->marked ? firstTermAt(*streams_->marked, line, shown) : kNotShown;
-  if (!held_) {
-    write(Kind::kHit, element, false, shown, firstAt);
+  Event event{Kind::kHit, element, false, shown.size(), firstAt};
+  if (held_) {
+    hold(event, shown);
   } else {
-    tally().fullPath();  // formed while the path it is made from lives
-    hold(Kind::kHit, element, false, shown, firstAt);
+    write(event, shown);
   }
 }
 
@@ -57,8 +66,7 @@ void FileOutput::flush() {
 void FileOutput::writeHeld() {
   std::size_t at = 0;
   for (const Event& event : events_) {
-    write(event.kind, event.number, event.ended,
-          std::string_view(heldText_).substr(at, event.textSize), event.firstAt);
+    write(event, std::string_view(heldText_).substr(at, event.textSize));
     at += event.textSize;
   }
   events_.clear();
@@ -72,35 +80,49 @@ void FileOutput::writeHeld() {
 
 // Writes the event, or holds it while the output is held.
 void FileOutput::add(Kind kind, std::uint64_t number, bool ended, std::string_view text) {
+  Event event{kind, number, ended, text.size()};
   if (!held_) {
-    write(kind, number, ended, text);
+    write(event, text);
   } else {
-    hold(kind, number, ended, text);
+    hold(event, text);
   }
 }
 
-void FileOutput::hold(Kind kind, std::uint64_t number, bool ended, std::string_view text,
-                      std::size_t firstAt) {
-  events_.push_back(Event{kind, number, ended, text.size(), firstAt});
+void FileOutput::holdCuteHit(std::uint64_t element, std::string_view shown) {
+  CuteText cute = cuteText(streams_->display, shown);
+  Event event{Kind::kCuteHit, element, false, cute.text.size()};
+  event.byCharacter = cute.byCharacter;
+  const std::size_t from = heldText_.size();
+  hold(event, cute.text);
+  if (cute.bars) std::replace(heldText_.begin() + from, heldText_.end(), '\n', '|');
+}
+
+void FileOutput::hold(const Event& event, std::string_view text) {
+  events_.push_back(event);
   heldText_ += text;
   heldBytes_ += text.size() + sizeof(Event);
 }
 
-void FileOutput::write(Kind kind, std::uint64_t number, bool ended, std::string_view text,
-                       std::size_t firstAt) {
+void FileOutput::write(const Event& event, std::string_view text) {
   FileTally& file = tally();
   // An earlier piece of the file ended its text: nothing of this one is shown.
   if (file.ended) return;
-  switch (kind) {
-    case Kind::kHit: {
+  switch (event.kind) {
+    case Kind::kHit:
+    case Kind::kCuteHit: {
       if (!file.headerShown) {
         file.headerShown = true;
         formatHeader(streams_->display, file.fullPath(), block_);
       }
-      long long line = static_cast<long long>(file.elementsBefore + number + 1);
-      std::vector<TextMark> marks;
-      if (streams_->marked) marks = hitMarks(*streams_->marked, text, firstAt);
-      formatHit(streams_->display, line, text, marks, block_);
+      long long line = static_cast<long long>(file.elementsBefore + event.number + 1);
+      if (event.kind == Kind::kCuteHit) {
+        CuteText cute{text, 0, false, event.byCharacter};
+        formatCuteText(streams_->display, line, cute, {}, block_);
+      } else {
+        std::vector<TextMark> marks;
+        if (streams_->marked) marks = hitMarks(*streams_->marked, text, event.firstAt);
+        formatHit(streams_->display, line, text, marks, block_);
+      }
       streams_->hitShown = true;
       if (!streams_->holdHits || block_.size() >= kHitBlock) flush();
       break;
@@ -124,8 +146,8 @@ void FileOutput::write(Kind kind, std::uint64_t number, bool ended, std::string_
       // fills, so that the first hits of a big file arrive while its later pieces are read.
       flush();
       flushStream(streams_->hitStream);
-      file.elementsBefore += number;
-      file.ended = ended;
+      file.elementsBefore += event.number;
+      file.ended = event.ended;
       break;
   }
 }

@@ -67,20 +67,21 @@ class FileOutput : public ScanSink {
   void writeHeld();
 
  private:
-  enum class Kind { kHit, kMessage, kProgress, kEnd };
+  // kCuteHit: a hit held in the cute form that `cuteText` makes, its line ends already bars.
+  enum class Kind { kHit, kCuteHit, kMessage, kProgress, kEnd };
   struct Event {
     Kind kind;
-    std::uint64_t number = 0;  // kHit: the element; kEnd: the elements
+    std::uint64_t number = 0;  // a hit's element; kEnd: the elements
     bool ended = false;        // kEnd
     std::size_t textSize = 0;  // its text's bytes, which follow the earlier events' in `text_`
     std::size_t firstAt = kNotShown;  // kHit: where its first term stands, when marked
+    bool byCharacter = false;         // kCuteHit: wrapped by the columns of its characters
   };
 
   void add(Kind kind, std::uint64_t number, bool ended, std::string_view text);
-  void hold(Kind kind, std::uint64_t number, bool ended, std::string_view text,
-            std::size_t firstAt = kNotShown);
-  void write(Kind kind, std::uint64_t number, bool ended, std::string_view text,
-             std::size_t firstAt = kNotShown);
+  void holdCuteHit(std::uint64_t element, std::string_view shown);
+  void hold(const Event& event, std::string_view text);
+  void write(const Event& event, std::string_view text);
 
   OutputStreams* streams_;
   bool held_ = false;

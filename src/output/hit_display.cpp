@@ -110,23 +110,35 @@ void formatDump(const DisplayOptions& options, long long lineNumber, std::string
   if (inMark) out += kColourOff;
 }
 
-void formatCute(const DisplayOptions& options, long long lineNumber, std::string_view text,
-                const std::vector<TextMark>& marks, std::string& out) {
-  std::size_t start;
-  text = trimmedText(text, start);
+CuteText cuteText(const DisplayOptions& options, std::string_view text) {
+  CuteText cute;
+  cute.text = trimmedText(text, cute.start);
   // A window's line ends show as '|'; cut at the margin, it ends at its first line end.
-  bool bars = false;
-  if (options.showAll && text.find('\n') != std::string_view::npos) {
+  if (options.showAll && cute.text.find('\n') != std::string_view::npos) {
     if (options.truncate) {
-      text = text.substr(0, text.find('\n'));
+      cute.text = cute.text.substr(0, cute.text.find('\n'));
     } else {
-      bars = true;
+      cute.bars = true;
     }
   }
-  long long column = appendPrefix(options, " ", lineNumber, out);
   // Where the text is UTF-8, its columns are those of its characters on a terminal, and no
   // character is cut; elsewhere every byte is a column.
-  const bool byCharacter = isMultibyteUtf8(text);
+  cute.byCharacter = isMultibyteUtf8(cute.text);
+  return cute;
+}
+
+void formatCute(const DisplayOptions& options, long long lineNumber, std::string_view text,
+                const std::vector<TextMark>& marks, std::string& out) {
+  formatCuteText(options, lineNumber, cuteText(options, text), marks, out);
+}
+
+void formatCuteText(const DisplayOptions& options, long long lineNumber, const CuteText& cute,
+                    const std::vector<TextMark>& marks, std::string& out) {
+  std::string_view text = cute.text;
+  const std::size_t start = cute.start;
+  const bool bars = cute.bars;
+  const bool byCharacter = cute.byCharacter;
+  long long column = appendPrefix(options, " ", lineNumber, out);
   const bool marked = options.colours && !marks.empty();
   if (!byCharacter && !marked) {
     std::string barred;

@@ -30,6 +30,22 @@ void formatHeader(const DisplayOptions& options, std::string_view path, std::str
 void formatHit(const DisplayOptions& options, long long lineNumber, std::string_view text,
                const std::vector<TextMark>& marks, std::string& out);
 
+/// What the cute form makes of a hit's text before its line number is known.
+struct CuteText {
+  std::string_view text;     ///< Trimmed; cut at its first line end where a window is truncated.
+  std::size_t start = 0;     ///< Where `text` begins in the hit's text (marks count from there).
+  bool bars = false;         ///< Its line ends are shown as '|'.
+  bool byCharacter = false;  ///< Multibyte UTF-8: wrapped by the columns of its characters.
+};
+
+/// The cute form's view of a hit's `text`: all of the form that its line number cannot change.
+CuteText cuteText(const DisplayOptions& options, std::string_view text);
+
+/// Appends the cute form of one hit whose text `cuteText` made, as line `lineNumber`: prefixed,
+/// wrapped or truncated at the margin.
+void formatCuteText(const DisplayOptions& options, long long lineNumber, const CuteText& text,
+                    const std::vector<TextMark>& marks, std::string& out);
+
 /// Appends the cute form of one hit: trimmed, prefixed, wrapped or truncated at the margin.
 void formatCute(const DisplayOptions& options, long long lineNumber, std::string_view text,
                 const std::vector<TextMark>& marks, std::string& out);
