@@ -103,7 +103,9 @@ int runAndFinish(const RunRequest& request, const SearchTuning& tuning) {
     QueueLimits limits;
     if (tuning.heldBytes > 0) limits.heldInAll = limits.mostHeldByOne = tuning.heldBytes;
     ScanQueue queue([&config] { return fileScanner(config); }, streams, threads, limits);
-    Walk walk(walkOptions, queue);
+    HostDirectoryLister lister;
+    QueueWalkSink sink(queue);
+    Walk walk(walkOptions, lister, sink);
     for (const std::string& target : request.targets) walk.findrecurse(target);
     found = queue.finish();
   }

@@ -19,17 +19,16 @@ template <typename Message>
 void Walk::reportNoMemory(Message message) {
   if (!options_.verboseErrors) return;
   try {
-    queue_.addMessage(message());
+    sink_.addMessage(message());
   } catch (const std::bad_alloc&) {
   }
 }
 
-// Hands every plain file of `listing` that matches `pattern` to the queue. A file whose path
-// finds no room in memory is reported and passed over, in its place among the others. Only a
-// directory listed to its end can tell that nothing matches.
-void Walk::findify(const std::string& pattern, const DirectoryListing& listing) {
-  PatternParts parts = splitPattern(pattern);
-  std::string prefix = withTrailingSeparator(parts.directory);
+// Hands every plain file of `listing`, the listing of the pattern `parts` in `prefix`, to the
+// sink. A file whose path finds no room in memory is reported and passed over, in its place
+// among the others. Only a directory listed to its end can tell that nothing matches.
+void Walk::findify(const PatternParts& parts, const std::string& prefix,
+                   const DirectoryListing& listing) {
   std::vector<FileToScan> files;
   bool found = false;
   for (const DirectoryEntry& entry : listing.matches) {
@@ -41,7 +40,7 @@ void Walk::findify(const std::string& pattern, const DirectoryListing& listing) 
       file.extensionSkipped = extensionSkipped(file.path, options_.skipExtensions);
       files.push_back(std::move(file));
     } catch (const std::bad_alloc&) {
-      queue_.addFiles(std::move(files));
+      sink_.addFiles(std::move(files));
       files.clear();
       reportNoMemory([&] {
         return formatMessage("skern:findify():out of memory \"%s%s\"\n", prefix.c_str(),
@@ -49,10 +48,10 @@ void Walk::findify(const std::string& pattern, const DirectoryListing& listing) 
       });
     }
   }
-  queue_.addFiles(std::move(files));
+  sink_.addFiles(std::move(files));
   if (!found && !listing.incomplete && options_.verboseAll) {
-    queue_.addMessage(formatMessage("skern:findify():\"%s%s\" not found.\n",
-                                    parts.directory.c_str(), parts.name.c_str()));
+    sink_.addMessage(formatMessage("skern:findify():\"%s%s\" not found.\n", parts.directory.c_str(),
+                                   parts.name.c_str()));
   }
 }
 
@@ -63,19 +62,18 @@ void Walk::findrecurse(const std::string& pattern) {
     PatternParts parts = splitPattern(pattern);
     std::string prefix = withTrailingSeparator(parts.directory);
     DirectoryIdentity here;
-    bool known = options_.recurse && directoryIdentity(prefix, here);
+    bool known = options_.recurse && lister_.identity(prefix, here);
     // A link back to a directory of the current descent is not entered again.
     if (known && onDescentPath(here)) return;
     if (options_.verboseAll) {
-      queue_.addMessage(formatMessage("skern:findrecurse(\"%s\"):recursion %d\n", pattern.c_str(),
-                                      recursionDepth_));
+      sink_.addMessage(formatMessage("skern:findrecurse(\"%s\"):recursion %d\n", pattern.c_str(),
+                                     recursionDepth_));
     }
-    DirectoryListing listing = listDirectory(pattern, options_.recurse);
-    findify(pattern, listing);
+    DirectoryListing listing = lister_.list(parts.directory, parts.name, options_.recurse);
+    findify(parts, prefix, listing);
     // A directory that cannot be listed to its end is reported after the files it gave.
     if (listing.incomplete && options_.verboseErrors) {
-      queue_.addMessage(
-          formatMessage("skern:findrecurse(\"%s\"):couldn't list\n", pattern.c_str()));
+      sink_.addMessage(formatMessage("skern:findrecurse(\"%s\"):couldn't list\n", pattern.c_str()));
     }
     if (!options_.recurse) return;
     if (known) descentPath_.push_back(here);

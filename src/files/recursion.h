@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "files/scan_queue.h"
+#include "files/path_parts.h"
+#include "files/walk_sink.h"
 #include "platform/directory_search.h"
 
 /// What the walk reads of the settings.
@@ -15,26 +16,30 @@ struct WalkOptions {
   bool verboseErrors = false;  ///< Report folders that cannot be listed, and what memory lacks for.
 };
 
-/// The walk over the targets of a run: hands every file found, and its messages, to a queue
-/// in walk order.
+/// The walk over the targets of a run: lists their directories and hands every file found,
+/// and its messages, to a sink in walk order.
 class Walk {
  public:
-  /// A walk under `options` that hands its files to `queue`; both must outlive it.
-  Walk(const WalkOptions& options, ScanQueue& queue) : options_(options), queue_(queue) {}
+  /// A walk under `options` that lists through `lister` and hands its files to `sink`; all
+  /// must outlive it.
+  Walk(const WalkOptions& options, DirectoryLister& lister, WalkSink& sink)
+      : options_(options), lister_(lister), sink_(sink) {}
 
   /// Expands `pattern` with `findify`, then, under `recurse`, does the same with its
   /// file-name part in every subdirectory, depth first.
   void findrecurse(const std::string& pattern);
 
  private:
-  void findify(const std::string& pattern, const DirectoryListing& listing);
+  void findify(const PatternParts& parts, const std::string& prefix,
+               const DirectoryListing& listing);
   void descend(const std::string& prefix, const std::string& name, const DirectoryListing& listing);
   template <typename Message>
   void reportNoMemory(Message message);
   bool onDescentPath(const DirectoryIdentity& identity) const;
 
   const WalkOptions& options_;
-  ScanQueue& queue_;
+  DirectoryLister& lister_;
+  WalkSink& sink_;
   int recursionDepth_ = 0;  // 0 in a target's own directory
   // The directories of the current descent, so that a link back to one of them is not
   // entered again (where the host can tell directories apart).

@@ -1,4 +1,4 @@
-// Listing the entries of a directory that match a wildcard pattern.
+// Listing the entries of a directory that match a wildcard pattern, on the host or in a stand-in.
 #pragma once
 
 #include <cstdint>
@@ -20,18 +20,35 @@ struct DirectoryListing {
   bool incomplete = false;  ///< The directory exists but its listing failed, at once or part way.
 };
 
-/// The entries of the directory that `pattern`'s directory part names whose names match its
-/// file-name part (`*` and `?`, letters compared regardless of case), in the host's order,
-/// and its subdirectories when `subdirectories` is set. Empty when the directory does not
-/// exist; marked incomplete, with the entries read before, when it cannot be listed to its end.
-DirectoryListing listDirectory(const std::string& pattern, bool subdirectories);
-
 /// Identifies one directory on the host, so that a descent can tell a directory it is already in.
 struct DirectoryIdentity {
   std::uint64_t device = 0;  ///< The file system's number.
   std::uint64_t inode = 0;   ///< The directory's number within it.
 };
 
-/// The identity of the directory at `path`; false where the host cannot tell (then no guard
-/// against link loops is needed or possible).
-bool directoryIdentity(const std::string& path, DirectoryIdentity& identity);
+/// What the walk lists directories through: the host's, or a tree held in memory.
+class DirectoryLister {
+ public:
+  virtual ~DirectoryLister() = default;
+  /// The entries of `directory` ("" for the current one, else as a pattern's directory part
+  /// ends) whose names match `namePattern` (`*` and `?`, letters compared regardless of case),
+  /// in the host's order, and its subdirectories when `subdirectories` is set. Empty when the
+  /// directory does not exist; marked incomplete, with the entries read before, when it
+  /// cannot be listed to its end.
+  virtual DirectoryListing list(const std::string& directory, const std::string& namePattern,
+                                bool subdirectories) = 0;
+  /// The identity of the directory at `path`; false where it cannot be told (then no guard
+  /// against link loops is needed or possible).
+  virtual bool identity(const std::string& path, DirectoryIdentity& identity) = 0;
+};
+
+/// The host's own directories.
+class HostDirectoryLister final : public DirectoryLister {
+ public:
+  /// Lists `directory` on the host, as `DirectoryLister::list` says.
+  DirectoryListing list(const std::string& directory, const std::string& namePattern,
+                        bool subdirectories) override;
+  /// The host's identity of the directory at `path`; never told on Windows, where the path
+  /// length limit bounds a descent.
+  bool identity(const std::string& path, DirectoryIdentity& identity) override;
+};

@@ -6,7 +6,6 @@
 
 #include "platform/directory_search.h"
 #include "platform/held_directory_posix.h"
-#include "platform/host.h"
 #include "platform/wildcard.h"
 
 namespace {
@@ -67,10 +66,8 @@ Reading readWholeDirectory(const std::string& directory, std::vector<DirectoryEn
 
 }  // namespace
 
-DirectoryListing listDirectory(const std::string& pattern, bool subdirectories) {
-  std::size_t cut = lastComponentStart(pattern);
-  std::string directory = pattern.substr(0, cut);
-  std::string namePattern = pattern.substr(cut);
+DirectoryListing HostDirectoryLister::list(const std::string& directory,
+                                           const std::string& namePattern, bool subdirectories) {
   DirectoryListing listing;
   std::vector<DirectoryEntry> entries;
   listing.incomplete = readWholeDirectory(directory, entries) == Reading::inPart;
@@ -83,7 +80,7 @@ DirectoryListing listDirectory(const std::string& pattern, bool subdirectories) 
   return listing;
 }
 
-bool directoryIdentity(const std::string& path, DirectoryIdentity& identity) {
+bool HostDirectoryLister::identity(const std::string& path, DirectoryIdentity& identity) {
   int directory = threadDirectory().fd(path);
   struct stat info;
   if (directory < 0 || fstat(directory, &info) != 0) return false;

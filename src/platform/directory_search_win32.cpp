@@ -2,32 +2,31 @@
 #include <windows.h>
 
 #include "platform/directory_search.h"
-#include "platform/host.h"
 
 namespace {
 
-// True when a search of `pattern` that failed with `error` met a folder it could not list
+// True when a search in `directory` that failed with `error` met a folder it could not list
 // (access denied, a sharing violation, a device error), rather than nothing to deliver: no
 // such name, no such folder, or a name no file can have.
-bool listingRefused(DWORD error, const std::string& pattern) {
+bool listingRefused(DWORD error, const std::string& directory) {
   if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES ||
       error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME) {
     return false;
   }
-  std::string directory = pattern.substr(0, lastComponentStart(pattern));
   DWORD attributes = GetFileAttributesA(directory.empty() ? "." : directory.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// The entries that the system's search for `pattern` gives, in its order; `refused` is set
-// when the search stops short of them all.
-std::vector<DirectoryEntry> search(const std::string& pattern, bool& refused) {
+// The entries that the system's search for `pattern` in `directory` gives, in its order;
+// `refused` is set when the search stops short of them all.
+std::vector<DirectoryEntry> search(const std::string& directory, const std::string& pattern,
+                                   bool& refused) {
   std::vector<DirectoryEntry> entries;
   WIN32_FIND_DATAA found;
   // The search matches the name part itself, in the order the file system keeps the names.
-  HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+  HANDLE search = FindFirstFileA((directory + pattern).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) {
-    refused = refused || listingRefused(GetLastError(), pattern);
+    refused = refused || listingRefused(GetLastError(), directory);
     return entries;
   }
   do {
@@ -46,15 +45,16 @@ std::vector<DirectoryEntry> search(const std::string& pattern, bool& refused) {
 
 }  // namespace
 
-DirectoryListing listDirectory(const std::string& pattern, bool subdirectories) {
+DirectoryListing HostDirectoryLister::list(const std::string& directory,
+                                           const std::string& namePattern, bool subdirectories) {
   DirectoryListing listing;
-  listing.matches = search(pattern, listing.incomplete);
+  listing.matches = search(directory, namePattern, listing.incomplete);
   if (!subdirectories) return listing;
   // The system matches names itself, so the subdirectories take a search of their own, in
   // the pattern's directory with a backslash after it.
-  std::string directory = pattern.substr(0, lastComponentStart(pattern));
-  if (!directory.empty() && directory.back() != '\\') directory += '\\';
-  for (DirectoryEntry& entry : search(directory + "*", listing.incomplete)) {
+  std::string within = directory;
+  if (!within.empty() && within.back() != '\\') within += '\\';
+  for (DirectoryEntry& entry : search(within, "*", listing.incomplete)) {
     if (entry.directory && entry.name != "." && entry.name != "..") {
       listing.subdirectories.push_back(std::move(entry));
     }
@@ -63,6 +63,6 @@ DirectoryListing listDirectory(const std::string& pattern, bool subdirectories) 
 }
 
 // A descent on Windows is bounded by the path length limit, where the search fails.
-bool directoryIdentity(const std::string&, DirectoryIdentity&) {
+bool HostDirectoryLister::identity(const std::string&, DirectoryIdentity&) {
   return false;
 }

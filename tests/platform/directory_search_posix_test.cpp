@@ -1,0 +1,144 @@
+// Folders whose listing fails in a way no case can stage, not even as an unprivileged user: the
+// system's opendir and readdir are stood in for in this binary, so that one named folder fails
+// to open, or fails part way through its entries, with a chosen error. Such a listing is
+// incomplete and holds the entries read before it failed; a folder that is not there is not.
+#include <dirent.h>
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/directory_search.h"
+#include "platform/held_directory_posix.h"
+
+namespace {
+
+// The failure that the stand-ins below give the folder `directory` (as opendir is asked for it,
+// a final slash aside): opendir fails with `openError`, or readdir with `readError` after
+// `readsBefore` entries (at the end of the entries when negative).
+struct ListingFault {
+  std::string directory;
+  int openError = 0;
+  int readError = 0;
+  long readsBefore = -1;
+  DIR* stream = nullptr;  // the folder's stream, once opened
+  long reads = 0;
+};
+ListingFault fault;
+
+std::string withoutFinalSlash(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+}  // namespace
+
+// Stand-ins for the C library's own, which they call for every other folder.
+extern "C" DIR* opendir(const char* name) {
+  static auto real = reinterpret_cast<DIR* (*)(const char*)>(dlsym(RTLD_NEXT, "opendir"));
+  bool faulted = !fault.directory.empty() && withoutFinalSlash(name) == fault.directory;
+  if (faulted && fault.openError != 0) {
+    errno = fault.openError;
+    return nullptr;
+  }
+  DIR* stream = real(name);
+  if (faulted || stream == fault.stream) {  // (another folder may take a closed one's place)
+    fault.stream = faulted ? stream : nullptr;
+    fault.reads = 0;
+  }
+  return stream;
+}
+
+extern "C" dirent* readdir(DIR* stream) {
+  static auto real = reinterpret_cast<dirent* (*)(DIR*)>(dlsym(RTLD_NEXT, "readdir"));
+  if (stream != fault.stream || fault.readError == 0) return real(stream);
+  if (fault.reads == fault.readsBefore) {
+    errno = fault.readError;
+    return nullptr;
+  }
+  errno = 0;
+  dirent* found = real(stream);
+  if (found != nullptr) {
+    ++fault.reads;
+  } else if (errno == 0 && fault.readsBefore < 0) {
+    errno = fault.readError;
+  }
+  return found;
+}
+
+namespace {
+
+class UnlistedFolder : public testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/skern-listing-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    root = pattern;
+    for (const char* name : {"a.txt", "b.txt", "sub/c.txt", "z/d.txt"}) {
+      std::filesystem::create_directories(std::filesystem::path(root + "/" + name).parent_path());
+      std::ofstream(root + "/" + name) << "x\n";
+    }
+  }
+  void TearDown() override {
+    fault = ListingFault();
+    threadDirectory().release();
+    std::filesystem::remove_all(root);
+  }
+  // What the host lists of `folder` below the root for "*.txt": the matches, then after a bar
+  // the subdirectories, then "incomplete" when the listing says so.
+  std::string listed(const std::string& folder) {
+    threadDirectory().release();  // each listing opens its folder afresh
+    DirectoryListing listing = HostDirectoryLister().list(root + folder, "*.txt", true);
+    std::string all;
+    for (const DirectoryEntry& entry : listing.matches) all += entry.name + " ";
+    all += "|";
+    for (const DirectoryEntry& entry : listing.subdirectories) all += " " + entry.name;
+    return listing.incomplete ? all + " incomplete" : all;
+  }
+  void failOpen(const std::string& folder, int error) {
+    fault = ListingFault();
+    fault.directory = root + folder;
+    fault.openError = error;
+  }
+  void failRead(const std::string& folder, int error, long readsBefore) {
+    fault = ListingFault();
+    fault.directory = root + folder;
+    fault.readError = error;
+    fault.readsBefore = readsBefore;
+  }
+
+  std::string root;
+};
+
+TEST_F(UnlistedFolder, FailingToOpenForAnyReasonButAbsenceGivesAnIncompleteListing) {
+  for (int error : {EACCES, EIO, ENOMEM, EMFILE, ELOOP, ENAMETOOLONG}) {
+    failOpen("/sub", error);
+    EXPECT_EQ(listed("/sub/"), "| incomplete") << "errno " << error;
+    EXPECT_EQ(listed("/"), "a.txt b.txt | sub z") << "errno " << error;
+  }
+}
+
+TEST_F(UnlistedFolder, AFolderThatFailsPartWayGivesTheEntriesReadBefore) {
+  // Every entry read, then an I/O error in place of the end: the entries are all there.
+  failRead("", EIO, -1);
+  EXPECT_EQ(listed("/"), "a.txt b.txt | sub z incomplete");
+  // An error before the first entry: nothing.
+  failRead("", ENOMEM, 0);
+  EXPECT_EQ(listed("/"), "| incomplete");
+  // Three entries of six ("." and ".." among them): whatever they are, those three only.
+  failRead("", EIO, 3);
+  threadDirectory().release();
+  DirectoryListing listing = HostDirectoryLister().list(root + "/", "*", false);
+  EXPECT_TRUE(listing.incomplete);
+  EXPECT_EQ(listing.matches.size(), 3u);
+}
+
+TEST_F(UnlistedFolder, AFolderThatIsNotThereIsComplete) {
+  EXPECT_EQ(listed("/none/"), "|");
+  EXPECT_EQ(listed("/a.txt/"), "|");
+}
+
+}  // namespace
