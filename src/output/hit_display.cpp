@@ -114,9 +114,10 @@ void formatCute(const DisplayOptions& options, long long lineNumber, std::string
                 const std::vector<TextMark>& marks, std::string& out) {
   std::size_t start;
   text = trimmedText(text, start);
-  // A window's line ends show as '|'; cut at the margin, it ends at its first line end.
+  // A text of several lines (a window shown whole) shows its line ends as '|'; cut at the
+  // margin, it ends at its first line end.
   bool bars = false;
-  if (options.showAll && text.find('\n') != std::string_view::npos) {
+  if (text.find('\n') != std::string_view::npos) {
     if (options.truncate) {
       text = text.substr(0, text.find('\n'));
     } else {
