@@ -77,8 +77,9 @@ namespace {
 // Writes, for every file the walk hands over, "scanned PATH" in its place among the messages.
 class Recorder : public UnitScanner {
  public:
-  void scanFile(const FileToScan& file, ScanSink& out, PieceSink*) override {
-    out.message("scanned " + file.path + "\n");
+  std::shared_ptr<SplitFile> scanFile(const FileToScan& file, ScanSink& out, bool) override {
+    out.message(MessageLevel::kAll, "scanned " + file.path + "\n");
+    return nullptr;
   }
   void scanPiece(SplitFile&, std::uint64_t, ScanSink&) override {}
 };
