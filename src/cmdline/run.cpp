@@ -1,7 +1,6 @@
 #include "cmdline/run.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <new>
@@ -10,6 +9,7 @@
 #include "cmdline/tokenizer.h"
 #include "cmdline/usage.h"
 #include "files/recursion.h"
+#include "files/scan_config.h"
 #include "files/scan_queue.h"
 #include "output/diagnostics.h"
 #include "output/file_output.h"
@@ -19,7 +19,6 @@
 #include "platform/host.h"
 #include "platform/key_wait.h"
 #include "platform/memory.h"
-#include "platform/output_identity.h"
 #include "platform/terminal_colours.h"
 
 namespace {
@@ -50,38 +49,11 @@ int searchThreads(int fixed) {
   return threads;
 }
 
-// What every file scan reads of the request.
-ScanConfig scanConfig(const RunRequest& request) {
-  const Settings& settings = request.settings;
-  ScanConfig config;
-  config.expression =
-      prepareExpression(request.expression, settings.ignoreCase, settings.wholeWords);
-  config.display.cute = settings.cute;
-  config.display.lineNumbers = settings.lineNumbers;
-  config.display.showAll = settings.showAll;
-  config.display.truncate = settings.truncate;
-  config.display.rightMargin = settings.rightMargin;
-  config.binaryTestChars = settings.binaryTestChars;
-  config.binaryThreshold = settings.binaryThreshold;
-  config.verboseErrors = settings.verboseErrors;
-  config.verboseAll = settings.verboseAll;
-  config.sanityIndicator = settings.sanityIndicator;
-  config.lineWindow = settings.lineWindow;
-  config.output = standardOutputIdentity();
-  config.charWindow = settings.charWindow;
-  // Under -w the character window reaches one byte further, so that the byte just beyond the
-  // user's reach decides whether a word ends there.
-  if (settings.wholeWords && config.charWindow != 0 && config.charWindow != INT_MAX) {
-    ++config.charWindow;
-  }
-  return config;
-}
-
 }  // namespace
 
 int runAndFinish(const RunRequest& request, const SearchTuning& tuning) {
   const Settings& settings = request.settings;
-  ScanConfig config = scanConfig(request);
+  ScanConfig config = scanConfig(settings, request.expression);
   const WalkOptions walkOptions{settings.skipExtensions, settings.recurse, settings.verboseAll,
                                 settings.verboseErrors};
   OutputStreams streams;

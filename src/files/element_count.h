@@ -6,7 +6,7 @@
 
 #include "files/element_list.h"
 
-/// The elements of a text that is counted piece by piece, from a chunk boundary on.
+/// The elements of a text that is counted one stretch after another, from a chunk boundary on.
 struct ElementCount {
   std::uint64_t elements = 0;    ///< Elements that a line feed ended.
   std::uint64_t lineLength = 0;  ///< Bytes of the line that goes on at the end.

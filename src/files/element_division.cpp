@@ -16,7 +16,7 @@ void knowNuls(ElementCursor& cursor) {
   cursor.nulKnownTo = cursor.end;
 }
 
-// Appends the elements of the line [start, stop): pieces of 999 bytes while more is left,
+// Appends the elements of the line [start, stop): 999 bytes each while more is left,
 // each cut short at a NUL that stands in it.
 void appendLine(ElementCursor& cursor, const char* start, const char* stop, ElementList& lines) {
   while (start < stop) {
@@ -83,7 +83,7 @@ void divideElements(ElementCursor& cursor, const char* through, ElementList& lin
     } else if (cursor.final) {
       endLine(end);
     } else {
-      // The line goes on beyond the text held: only its whole pieces are known yet.
+      // The line goes on beyond the text held: only its whole 999-byte elements are known yet.
       std::size_t whole = static_cast<std::size_t>(end - lineStart) / kMaxElementLength;
       if (whole > 0) appendLine(cursor, lineStart, lineStart + whole * kMaxElementLength, lines);
       lineStart += whole * kMaxElementLength;
@@ -111,6 +111,6 @@ std::size_t skipElements(ElementCursor& cursor, const char* to, bool counted) {
 const char* chunkStart(const ElementCursor& cursor, const char* at) {
   const char* feed = lastByteIn(cursor.at, at, '\n');
   const char* lineStart = feed != nullptr ? feed + 1 : cursor.at;
-  std::size_t pieces = static_cast<std::size_t>(at - lineStart) / kMaxElementLength;
-  return lineStart + pieces * kMaxElementLength;
+  std::size_t whole = static_cast<std::size_t>(at - lineStart) / kMaxElementLength;
+  return lineStart + whole * kMaxElementLength;
 }

@@ -10,8 +10,8 @@
 
 namespace {
 
-// Bytes of a block looked through at a time.
-constexpr std::size_t kLookThroughPiece = std::size_t{1} << 15;
+// Bytes of a raw block looked through at a time.
+constexpr std::size_t kLookThroughStretch = std::size_t{1} << 15;
 
 // The widest windows that pieces serve: a wider one has each piece read too much of the text
 // before it again, and the file is scanned whole.
@@ -25,19 +25,6 @@ void noteEnded(SplitFile& file, std::uint64_t index) {
   }
 }
 
-// How far a window reaches from a candidate: only groups are looked for in one.
-WindowReach windowReach(const ScanConfig& config) {
-  WindowReach reach;
-  if (!config.expression.groups.empty()) {
-    if (config.charWindow > 0) {
-      reach.bytes = static_cast<std::size_t>(config.charWindow);
-    } else if (config.lineWindow > 0) {
-      reach.lines = static_cast<std::size_t>(config.lineWindow);
-    }
-  }
-  return reach;
-}
-
 }  // namespace
 
 SplitFile::~SplitFile() {
@@ -45,13 +32,17 @@ SplitFile::~SplitFile() {
 }
 
 FileScan::FileScan(const ScanConfig& config)
-    : config_(config), reach_(windowReach(config)), windows_(config.expression, reach_) {
+    : config_(config), windows_(config.expression, config.reach) {
   lines_.setNumbering(config.display.lineNumbers);
-  lines_.setWindowReach(reach_);
+  lines_.setWindowReach(config.reach);
 }
 
-void FileScan::report(const char* format) {
-  out_->message(formatMessage(format, out_->tally().fullPath().c_str()));
+// Reports the message `format` makes of the file's full path, where the verbosity writes
+// messages of `level`; true when it does.
+bool FileScan::report(MessageLevel level, const char* format) {
+  if (!(level == MessageLevel::kError ? config_.verboseErrors : config_.verboseAll)) return false;
+  out_->message(level, formatMessage(format, out_->tally().fullPath().c_str()));
+  return true;
 }
 
 void FileScan::showHit(std::size_t index, std::string_view window) {
@@ -74,7 +65,7 @@ bool FileScan::tryCandidate(std::size_t index, long long centre) {
     showHit(index, lines_[index]);
     return true;
   }
-  if (reach_.lines == 0 && reach_.bytes == 0) {
+  if (config_.reach.lines == 0 && config_.reach.bytes == 0) {
     // No window: the element alone.
     if (!evaluateHit(expression, lines_[index], false)) return false;
     showHit(index, lines_[index]);
@@ -97,17 +88,17 @@ bool FileScan::lookThrough(TextOffset& from) {
     if (lines_.pastPiece(lines_.heldEnd()) || stopped()) return false;
     std::string_view bytes = lines_.readRawBlock(from);
     if (bytes.empty()) return false;
-    // Piece by piece, so that the bytes are still in the processor's nearest cache when the
-    // elements of a piece without an occurrence are counted.
+    // A stretch at a time, so that the bytes are still in the processor's nearest cache when
+    // the elements of a stretch without an occurrence are counted.
     std::size_t done = 0;
     while (done < bytes.size()) {
-      std::size_t piece = std::min(bytes.size() - done, kLookThroughPiece + overlap);
-      if (searchRawBytes(searcher, bytes.substr(done, piece)) >= 0) {
+      std::size_t stretch = std::min(bytes.size() - done, kLookThroughStretch + overlap);
+      if (searchRawBytes(searcher, bytes.substr(done, stretch)) >= 0) {
         lines_.acceptBlock(false);
         from += done;
         return true;
       }
-      done += piece - std::min(piece, overlap);
+      done += stretch - std::min(stretch, overlap);
       if (done + overlap >= bytes.size()) break;
       lines_.skipTo(from + done);
     }
@@ -223,7 +214,7 @@ std::uint64_t FileScan::scanUnit(OpenFile& file, const PieceBounds& bounds, bool
   ended_ = false;
   if (!scanText(reader, binaryTest, plainReady)) {
     ended_ = true;
-    if (config_.verboseErrors) report("skern:skern():binary skipped \"%s\"\n");
+    report(MessageLevel::kError, "skern:skern():binary skipped \"%s\"\n");
     return 0;
   }
   ended_ = lines_.endedInPiece();
@@ -232,21 +223,18 @@ std::uint64_t FileScan::scanUnit(OpenFile& file, const PieceBounds& bounds, bool
   return lines_.elementsBefore(lines_.pieceEnd()) - firstElement_;
 }
 
-// Cuts `file` into pieces when it is big enough to pay and its windows are narrow enough:
-// the later pieces go to `pieces`, and the first is scanned here. False when it stays whole.
-bool FileScan::splitFile(OpenFile& file, ScanSink& out, PieceSink* pieces) {
+// Cuts `file` into pieces when it is big enough to pay and its windows are narrow enough;
+// null when it stays whole. The split file takes over the open file.
+std::shared_ptr<SplitFile> FileScan::splitFile(OpenFile& file) {
   const std::uint64_t pieceBytes = config_.pieceBytes;
-  if (pieces == nullptr || pieceBytes == 0 || file.size < 0 ||
-      static_cast<std::uint64_t>(file.size) < 2 * pieceBytes ||
+  if (pieceBytes == 0 || file.size < 0 || static_cast<std::uint64_t>(file.size) < 2 * pieceBytes ||
       config_.lineWindow > kMostPieceLineWindow || config_.charWindow > kMostPieceCharWindow) {
-    return false;
+    return nullptr;
   }
   auto split = std::make_shared<SplitFile>();
   const std::uint64_t size = static_cast<std::uint64_t>(file.size);
   split->pieceBytes = std::max(pieceBytes, (size + kMostPieces - 1) / kMostPieces);
   split->pieces = (size + split->pieceBytes - 1) / split->pieceBytes;
-  split->tally = out.shareTally();
-  split->tally->fullPath();  // formed once, before the pieces share it
   // Every piece reads with positioned reads; the bytes read with the open lie in this
   // thread's own room, which its next files take.
   reader_.handOver(file);
@@ -254,9 +242,7 @@ bool FileScan::splitFile(OpenFile& file, ScanSink& out, PieceSink* pieces) {
   split->file.ahead = std::string_view();
   split->file.aheadIsWhole = false;
   file = OpenFile();
-  pieces->addPieces(split);
-  scanPiece(*split, 0, out);
-  return true;
+  return split;
 }
 
 void FileScan::scanPiece(SplitFile& file, std::uint64_t index, ScanSink& out) {
@@ -266,7 +252,8 @@ void FileScan::scanPiece(SplitFile& file, std::uint64_t index, ScanSink& out) {
   ended_ = false;
   std::uint64_t elements = 0;
   try {
-    PieceBounds bounds = findPieceBounds(file.file, index, file.pieces, file.pieceBytes, reach_);
+    PieceBounds bounds =
+        findPieceBounds(file.file, index, file.pieces, file.pieceBytes, config_.reach);
     if (!bounds.empty && !stopped()) {
       bool binaryTest = index == 0 && binaryTestDue();
       // The binary test looks at the file's first characters, past the first piece's end.
@@ -277,39 +264,43 @@ void FileScan::scanPiece(SplitFile& file, std::uint64_t index, ScanSink& out) {
     lines_.release();
     windows_.release();
     ended_ = true;
-    if (config_.verboseErrors) report("skern:skern():out of memory \"%s\"\n");
+    report(MessageLevel::kError, "skern:skern():out of memory \"%s\"\n");
   }
   if (ended_) noteEnded(file, index);
   out.endUnit(elements, ended_);
   split_ = nullptr;
 }
 
-void FileScan::scan(const FileToScan& file, ScanSink& out, PieceSink* pieces) {
+std::shared_ptr<SplitFile> FileScan::scan(const FileToScan& file, ScanSink& out, bool mayCut) {
   out_ = &out;
   split_ = nullptr;
   out.tally().path = file.path;
   if (file.extensionSkipped) {
-    if (config_.verboseErrors) report("skern:skern():extension skipped \"%s\"\n");
-    return;
+    report(MessageLevel::kError, "skern:skern():extension skipped \"%s\"\n");
+    return nullptr;
   }
   OpenFile opened;
+  std::shared_ptr<SplitFile> split;
   try {
     if (!reader_.open(file.path, opened)) {
-      if (config_.verboseErrors) report("skern:skern():couldn't open \"%s\"\n");
-      return;
+      report(MessageLevel::kError, "skern:skern():couldn't open \"%s\"\n");
+      return nullptr;
     }
     if (isStandardOutput(opened, config_.output)) {
       // The file the hits go to: searching it would find them again as they are written.
       reader_.close(opened);
-      if (config_.verboseErrors) report("skern:skern():output file skipped \"%s\"\n");
-      return;
+      report(MessageLevel::kError, "skern:skern():output file skipped \"%s\"\n");
+      return nullptr;
     }
-    if (config_.verboseAll) {
-      report("skern:skern():opened \"%s\"\n");
-    } else if (config_.sanityIndicator) {
+    // The highest verbosity tells of every file opened; below it, the progress count does.
+    if (!report(MessageLevel::kAll, "skern:skern():opened \"%s\"\n") && config_.sanityIndicator) {
       out.progressStep();
     }
-    if (!splitFile(opened, out, pieces)) {
+    if (mayCut) split = splitFile(opened);
+    if (split) {
+      // The pieces name the file after the walk's path for it has gone, on any thread.
+      out.tally().fullPath();
+    } else {
       const PreparedExpression& expression = config_.expression;
       bool binaryTest = binaryTestDue();
       // Most files do not hold the first term at all; that is told from the raw bytes read
@@ -323,8 +314,10 @@ void FileScan::scan(const FileToScan& file, ScanSink& out, PieceSink* pieces) {
     // file is given up, and the run goes on with the next.
     lines_.release();
     windows_.release();
-    if (config_.verboseErrors) report("skern:skern():out of memory \"%s\"\n");
+    split.reset();
+    report(MessageLevel::kError, "skern:skern():out of memory \"%s\"\n");
   }
   out.flush();
   reader_.close(opened);
+  return split;
 }

@@ -7,28 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "expr/hit_eval.h"
 #include "files/candidate_windows.h"
 #include "files/line_list.h"
 #include "files/piece_bounds.h"
-#include "output/hit_display.h"
+#include "files/scan_config.h"
 #include "output/scan_sink.h"
-#include "platform/output_identity.h"
-
-/// What every file scan of a run reads and none changes.
-struct ScanConfig {
-  PreparedExpression expression;  ///< The terms, prepared once.
-  DisplayOptions display;         ///< How hits look.
-  int binaryTestChars = 200;      ///< Leading characters the binary test looks at.
-  int binaryThreshold = 0;        ///< Control characters that make a file binary; 0: no test.
-  bool verboseErrors = false;     ///< Report files skipped, unopened, binary or too large.
-  bool verboseAll = false;        ///< Report every file opened.
-  bool sanityIndicator = true;    ///< Count opened files for the progress indicator.
-  int charWindow = 0;             ///< Bytes around the first term for further terms.
-  int lineWindow = 0;             ///< Elements around a candidate for further terms.
-  std::uint64_t pieceBytes = 0;   ///< Bytes of each piece a big file is cut into; 0: none is.
-  OutputIdentity output;          ///< The file the hits go to: never searched.
-};
 
 /// The most pieces a file is cut into; a bigger file has bigger pieces.
 inline constexpr std::uint64_t kMostPieces = 4096;
@@ -41,21 +24,12 @@ struct SplitFile {
   /// Closes the file, once every piece is done with it.
   ~SplitFile();
 
-  OpenFile file;                     ///< Open for every piece's positioned reads.
-  std::uint64_t pieces = 0;          ///< How many pieces there are.
-  std::uint64_t pieceBytes = 0;      ///< The bytes of every piece but the last.
-  std::shared_ptr<FileTally> tally;  ///< What the pieces' output passes on.
+  OpenFile file;                 ///< Open for every piece's positioned reads.
+  std::uint64_t pieces = 0;      ///< How many pieces there are.
+  std::uint64_t pieceBytes = 0;  ///< The bytes of every piece but the last.
   /// The first piece that ended the text or gave the file up, as soon as it knows: later
   /// pieces may stop early. Read and written by any thread.
   std::atomic<std::uint64_t> endedAt{UINT64_MAX};
-};
-
-/// Where the pieces of a file that a scan cuts go, to be scanned in order after the first.
-class PieceSink {
- public:
-  virtual ~PieceSink() = default;
-  /// Takes the pieces of `file` after its first, which the scan goes on with itself.
-  virtual void addPieces(const std::shared_ptr<SplitFile>& file) = 0;
 };
 
 /// A file as the walk hands it over.
@@ -70,12 +44,14 @@ class FileScan {
   /// A scan under `config`, which must outlive it.
   explicit FileScan(const ScanConfig& config);
 
-  /// Scans `file` (relative to the current directory unless absolute), writing its messages
-  /// and hits to `out`. Where `pieces` is given and the file is big enough, the file is cut
-  /// into pieces: the later ones go to `pieces`, the first is scanned here.
-  void scan(const FileToScan& file, ScanSink& out, PieceSink* pieces = nullptr);
+  /// Scans `file` (relative to the current directory unless absolute), reporting its
+  /// messages and hits to `out`. Where `mayCut` and the file is big enough, it is cut into
+  /// pieces instead, and none is scanned: the caller scans each with `scanPiece`, the first
+  /// reporting to `out`, the others to sinks that show `out`'s tally. Returns the file cut,
+  /// else null.
+  std::shared_ptr<SplitFile> scan(const FileToScan& file, ScanSink& out, bool mayCut = false);
 
-  /// Scans piece `index` of `file`, writing to `out`, which shows the file's tally.
+  /// Scans piece `index` of `file`, reporting to `out`, which shows the file's tally.
   void scanPiece(SplitFile& file, std::uint64_t index, ScanSink& out);
 
   /// Tells the scan the files it is to open next, in this order, so that they may be opened
@@ -88,8 +64,8 @@ class FileScan {
   FileReader& reader() { return reader_; }
 
  private:
-  void report(const char* format);
-  bool splitFile(OpenFile& file, ScanSink& out, PieceSink* pieces);
+  bool report(MessageLevel level, const char* format);
+  std::shared_ptr<SplitFile> splitFile(OpenFile& file);
   std::uint64_t scanUnit(OpenFile& file, const PieceBounds& bounds, bool binaryTest,
                          bool plainReady);
   bool scanText(PieceReader& reader, bool binaryTest, bool plainReady);
@@ -103,7 +79,6 @@ class FileScan {
   bool stopped() const;
 
   const ScanConfig& config_;
-  WindowReach reach_;
   FileReader reader_;
   LineList lines_;
   CandidateWindows windows_;

@@ -13,7 +13,7 @@
 #include "files/window_reach.h"
 
 /// One file's elements in file order, as far as they have been divided and are still held:
-/// lines with their line feeds, long lines in pieces of at most 999 bytes. It decides what
+/// lines with their line feeds, long lines cut into elements of at most 999 bytes. It decides what
 /// of its text buffer a window can still reach and lets the rest go. Reused from file to
 /// file by the scan that owns it.
 class LineList {

@@ -1,19 +1,17 @@
 #include "files/ordered_output.h"
 
 OrderedOutput::OrderedOutput(OutputStreams& streams, OutputTurn& turn, std::uint64_t unit,
-                             std::uint64_t next, std::atomic<std::size_t>& threadHeld,
-                             std::size_t cap)
-    : out_(streams, true),
-      turn_(&turn),
-      unit_(unit),
-      next_(next),
-      threadHeld_(&threadHeld),
-      cap_(cap) {}
+                             std::atomic<std::size_t>& threadHeld, std::size_t cap)
+    : out_(streams, true), turn_(&turn), unit_(unit), threadHeld_(&threadHeld), cap_(cap) {}
 
 void OrderedOutput::hit(std::uint64_t element, std::string_view line, std::string_view window) {
   const bool held = !due();
   out_.hit(element, line, window);
   if (held) counted();
+}
+
+void OrderedOutput::message(MessageLevel, std::string_view text) {
+  message(text);
 }
 
 void OrderedOutput::message(std::string_view text) {

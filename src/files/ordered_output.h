@@ -27,29 +27,28 @@ class OutputTurn {
 /// The output of one unit, held until `turn` reaches it.
 class OrderedOutput : public ScanSink {
  public:
-  /// Output of unit `unit`, followed by `next`. `threadHeld` counts what the thread holds in
-  /// all; beyond `cap` bytes the thread waits for the unit's turn where `turn` lets it.
-  OrderedOutput(OutputStreams& streams, OutputTurn& turn, std::uint64_t unit, std::uint64_t next,
+  /// Output of unit `unit`. `threadHeld` counts what the thread holds in all; beyond `cap`
+  /// bytes the thread waits for the unit's turn where `turn` lets it.
+  OrderedOutput(OutputStreams& streams, OutputTurn& turn, std::uint64_t unit,
                 std::atomic<std::size_t>& threadHeld, std::size_t cap);
   OrderedOutput(OrderedOutput&&) = default;
   OrderedOutput& operator=(OrderedOutput&&) = default;
 
   FileTally& tally() override { return out_.tally(); }
-  std::shared_ptr<FileTally> shareTally() override { return out_.shareTally(); }
   void hit(std::uint64_t element, std::string_view line, std::string_view window) override;
-  void message(std::string_view text) override;
+  void message(MessageLevel level, std::string_view text) override;
+  /// A message of the walk, formatted.
+  void message(std::string_view text);
   void progressStep() override;
   void endUnit(std::uint64_t elements, bool ended) override;
   void flush() override;
 
+  /// Makes the tally one that later units of the same file can share, and returns it.
+  std::shared_ptr<FileTally> shareTally() { return out_.shareTally(); }
   /// Shows the file of `tally`, shared with earlier units.
   void useTally(std::shared_ptr<FileTally> tally) { out_.useTally(std::move(tally)); }
   /// The unit this output belongs to.
   std::uint64_t unit() const { return unit_; }
-  /// The unit whose turn comes after this one's.
-  std::uint64_t next() const { return next_; }
-  /// Sets the unit whose turn comes after this one's.
-  void setNext(std::uint64_t next) { next_ = next; }
   /// Writes what is held; the unit's turn has come.
   void writeHeld();
 
@@ -60,7 +59,6 @@ class OrderedOutput : public ScanSink {
   FileOutput out_;
   OutputTurn* turn_;
   std::uint64_t unit_;
-  std::uint64_t next_;
   std::atomic<std::size_t>* threadHeld_;
   std::size_t cap_;
   std::size_t counted_ = 0;  // bytes of `out_`'s held in `threadHeld_`

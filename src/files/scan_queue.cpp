@@ -21,8 +21,8 @@ std::uint64_t keyOf(std::uint64_t step, std::uint64_t piece = 0) {
 class RealScanner : public UnitScanner {
  public:
   explicit RealScanner(const ScanConfig& config) : scan_(config) {}
-  void scanFile(const FileToScan& file, ScanSink& out, PieceSink* pieces) override {
-    scan_.scan(file, out, pieces);
+  std::shared_ptr<SplitFile> scanFile(const FileToScan& file, ScanSink& out, bool mayCut) override {
+    return scan_.scan(file, out, mayCut);
   }
   void scanPiece(SplitFile& file, std::uint64_t index, ScanSink& out) override {
     scan_.scanPiece(file, index, out);
@@ -38,47 +38,6 @@ class RealScanner : public UnitScanner {
 std::unique_ptr<UnitScanner> fileScanner(const ScanConfig& config) {
   return std::make_unique<RealScanner>(config);
 }
-
-// Takes the pieces of a file that a thread cuts while it scans a job: they go back to the
-// queue, followed by the rest of that job, so that every thread can take a piece. The queue
-// stays in the order of the units, so that a thread that takes the first job takes the unit
-// whose turn comes first: pieces of a file cut later go behind those of one cut earlier.
-class ScanQueue::Cutter : public PieceSink {
- public:
-  Cutter(ScanQueue& queue, Job& job, std::size_t at) : queue_(queue), job_(job), at_(at) {}
-  void addPieces(const std::shared_ptr<SplitFile>& file) override {
-    Unit& first = job_.units[at_];
-    const std::uint64_t step = first.key >> kPieceBits;
-    first.next = keyOf(step, 1);
-    std::vector<Job> pieces;
-    for (std::uint64_t piece = 1; piece < file->pieces; ++piece) {
-      Job& job = pieces.emplace_back();
-      Unit& unit = job.units.emplace_back();
-      unit.key = keyOf(step, piece);
-      unit.next = piece + 1 < file->pieces ? unit.key + 1 : keyOf(step + 1);
-      unit.split = file;
-      unit.piece = piece;
-    }
-    Job rest;
-    for (std::size_t i = at_ + 1; i < job_.units.size(); ++i) {
-      rest.units.push_back(std::move(job_.units[i]));
-    }
-    if (!rest.units.empty()) pieces.push_back(std::move(rest));
-    job_.units.resize(at_ + 1);
-    std::lock_guard<std::mutex> lock(queue_.mutex_);
-    std::deque<Job>& jobs = queue_.jobs_;
-    auto place = std::find_if(jobs.begin(), jobs.end(),
-                              [&](const Job& job) { return job.units.front().key > first.key; });
-    jobs.insert(place, std::make_move_iterator(pieces.begin()),
-                std::make_move_iterator(pieces.end()));
-    queue_.jobsReady_.notify_all();
-  }
-
- private:
-  ScanQueue& queue_;
-  Job& job_;
-  std::size_t at_;
-};
 
 ScanQueue::ScanQueue(ScannerMaker makeScanner, OutputStreams& streams, int threads,
                      const QueueLimits& limits, ThreadWaits* waits)
@@ -126,9 +85,9 @@ void ScanQueue::addMessage(std::string_view text) {
       waitForRoom(lock);
       step = nextStep_++;
     }
-    OrderedOutput out(streams_, *this, keyOf(step), keyOf(step + 1), walkHeld_, heldByOne_);
+    OrderedOutput out(streams_, *this, keyOf(step), walkHeld_, heldByOne_);
     out.message(text);
-    complete(std::move(out));
+    complete(std::move(out), keyOf(step + 1));
   } catch (const std::bad_alloc&) {
     ranOutOfMemory();
   }
@@ -143,7 +102,7 @@ void ScanQueue::addFiles(std::vector<FileToScan> files) {
     callerScanner_->expectFiles(std::move(paths));
     for (const FileToScan& file : files) {
       FileOutput out(streams_);
-      callerScanner_->scanFile(file, out, nullptr);
+      callerScanner_->scanFile(file, out, false);
     }
     return;
   }
@@ -218,8 +177,8 @@ void ScanQueue::waitForRoom(std::unique_lock<std::mutex>& lock) {
   walkWaits_ = false;
 }
 
-// Scans the units of `job` in order; a file cut into pieces ends the job there, the rest of
-// it having gone back to the queue behind the pieces.
+// Scans the units of `job` in order. A file cut into pieces ends the job there: its pieces
+// and the rest of the job go back to the queue, and the thread goes on with the first piece.
 void ScanQueue::runJob(Worker& worker, UnitScanner& scanner, Job& job) {
   std::vector<std::string> paths;
   for (const Unit& unit : job.units) {
@@ -228,18 +187,49 @@ void ScanQueue::runJob(Worker& worker, UnitScanner& scanner, Job& job) {
   if (!paths.empty()) scanner.expectFiles(std::move(paths));
   for (std::size_t i = 0; i < job.units.size(); ++i) {
     Unit& unit = job.units[i];
-    OrderedOutput out(streams_, *this, unit.key, unit.next, worker.held, heldByOne_);
+    OrderedOutput out(streams_, *this, unit.key, worker.held, heldByOne_);
     if (unit.split) {
-      out.useTally(unit.split->tally);
+      out.useTally(std::move(unit.tally));
       scanner.scanPiece(*unit.split, unit.piece, out);
-    } else {
-      Cutter cutter(*this, job, i);
-      scanner.scanFile(unit.file, out, &cutter);
-      out.setNext(unit.next);
+    } else if (std::shared_ptr<SplitFile> split = scanner.scanFile(unit.file, out, true)) {
+      addPieces(split, out.shareTally(), job, i);
+      unit.next = unit.key + 1;
+      scanner.scanPiece(*split, 0, out);
     }
     unit.split.reset();  // the last piece done closes the file
-    complete(std::move(out));
+    complete(std::move(out), unit.next);
   }
+}
+
+// Puts the pieces of `file` after its first, which showed `tally`, and the units of `job`
+// after `at`, the unit cut, back in the queue, so that every thread can take a piece; `job`
+// ends at `at`. The queue stays in the order of the units, so that a thread that takes the
+// first job takes the unit whose turn comes first: pieces of a file cut later go behind
+// those of one cut earlier.
+void ScanQueue::addPieces(const std::shared_ptr<SplitFile>& file, std::shared_ptr<FileTally> tally,
+                          Job& job, std::size_t at) {
+  const std::uint64_t key = job.units[at].key;
+  const std::uint64_t step = key >> kPieceBits;
+  std::vector<Job> added;
+  for (std::uint64_t piece = 1; piece < file->pieces; ++piece) {
+    Unit& unit = added.emplace_back().units.emplace_back();
+    unit.key = keyOf(step, piece);
+    unit.next = piece + 1 < file->pieces ? unit.key + 1 : keyOf(step + 1);
+    unit.split = file;
+    unit.piece = piece;
+    unit.tally = tally;
+  }
+  Job rest;
+  for (std::size_t i = at + 1; i < job.units.size(); ++i) {
+    rest.units.push_back(std::move(job.units[i]));
+  }
+  if (!rest.units.empty()) added.push_back(std::move(rest));
+  job.units.resize(at + 1);
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto place = std::find_if(jobs_.begin(), jobs_.end(),
+                            [&](const Job& queued) { return queued.units.front().key > key; });
+  jobs_.insert(place, std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
+  jobsReady_.notify_all();
 }
 
 void ScanQueue::work(Worker& worker) {
@@ -271,10 +261,11 @@ void ScanQueue::work(Worker& worker) {
   }
 }
 
-void ScanQueue::complete(OrderedOutput&& out) {
+void ScanQueue::complete(OrderedOutput&& out, std::uint64_t next) {
   std::unique_lock<std::mutex> lock(mutex_);
   if (!isDue(out.unit())) {
-    parked_.emplace(out.unit(), std::move(out));
+    const std::uint64_t unit = out.unit();
+    parked_.emplace(unit, Done{std::move(out), next});
     return;
   }
   // Its turn: what it holds is written, then every unit after it that is already done. The
@@ -282,7 +273,7 @@ void ScanQueue::complete(OrderedOutput&& out) {
   // not held while writing.
   lock.unlock();
   out.writeHeld();
-  for (std::uint64_t next = out.next();;) {
+  for (;;) {
     lock.lock();
     auto at = parked_.begin();
     if (at == parked_.end() || at->first != next) {
@@ -290,10 +281,10 @@ void ScanQueue::complete(OrderedOutput&& out) {
       if (walkWaits_ && hasRoom()) roomReady_.notify_one();
       return;
     }
-    OrderedOutput done = std::move(at->second);
+    Done done = std::move(at->second);
     parked_.erase(at);
     lock.unlock();
-    done.writeHeld();
-    next = done.next();
+    done.out.writeHeld();
+    next = done.next;
   }
 }

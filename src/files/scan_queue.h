@@ -25,9 +25,10 @@
 class UnitScanner {
  public:
   virtual ~UnitScanner() = default;
-  /// Scans `file`, writing to `out`; may cut it into pieces, handing the later ones to
-  /// `pieces` and scanning the first itself.
-  virtual void scanFile(const FileToScan& file, ScanSink& out, PieceSink* pieces) = 0;
+  /// Scans `file`, reporting to `out`; where `mayCut`, may cut it into pieces instead and
+  /// return it unscanned, its first piece to be reported to `out`.
+  virtual std::shared_ptr<SplitFile> scanFile(const FileToScan& file, ScanSink& out,
+                                              bool mayCut) = 0;
   /// Scans piece `index` of `file`, writing to `out`, which shows the file's shared tally.
   virtual void scanPiece(SplitFile& file, std::uint64_t index, ScanSink& out) = 0;
   /// Tells the scanner the files it is to open next, in this order.
@@ -77,6 +78,11 @@ class ScanQueue : private OutputTurn {
     FileToScan file;
     std::shared_ptr<SplitFile> split;  // a piece of this file, else a whole file
     std::uint64_t piece = 0;
+    std::shared_ptr<FileTally> tally;  // a piece's: its file's, shared by every piece
+  };
+  struct Done {
+    OrderedOutput out;
+    std::uint64_t next = 0;  // the unit after it
   };
   struct Job {
     std::vector<Unit> units;
@@ -86,7 +92,6 @@ class ScanQueue : private OutputTurn {
     std::thread thread;
     std::atomic<std::size_t> held{0};  // bytes of output it holds for units not yet due
   };
-  class Cutter;
 
   bool isDue(std::uint64_t unit) const override { return due() == unit; }
   bool waitFor(std::uint64_t unit) override;
@@ -95,7 +100,9 @@ class ScanQueue : private OutputTurn {
   void passTo(std::uint64_t unit);
   void work(Worker& worker);
   void runJob(Worker& worker, UnitScanner& scanner, Job& job);
-  void complete(OrderedOutput&& out);
+  void addPieces(const std::shared_ptr<SplitFile>& file, std::shared_ptr<FileTally> tally, Job& job,
+                 std::size_t at);
+  void complete(OrderedOutput&& out, std::uint64_t next);
   void waitForRoom(std::unique_lock<std::mutex>& lock);
   bool hasRoom() const;
   std::uint64_t pushJob(std::vector<FileToScan>&& files);
@@ -119,7 +126,7 @@ class ScanQueue : private OutputTurn {
   std::condition_variable roomReady_;
   bool walkWaits_ = false;
   std::deque<Job> jobs_;
-  std::map<std::uint64_t, OrderedOutput> parked_;
+  std::map<std::uint64_t, Done> parked_;
   std::uint64_t nextStep_ = 0;
   bool closed_ = false;
   std::size_t jobsRunning_ = 0;  // jobs taken and not yet done

@@ -44,6 +44,10 @@ void FileOutput::hit(std::uint64_t element, std::string_view line, std::string_v
   }
 }
 
+void FileOutput::message(MessageLevel, std::string_view text) {
+  message(text);
+}
+
 void FileOutput::message(std::string_view text) {
   add(Kind::kMessage, 0, false, text);
 }

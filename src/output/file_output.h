@@ -46,13 +46,16 @@ class FileOutput : public ScanSink {
   FileOutput& operator=(FileOutput&&) = default;
 
   FileTally& tally() override { return shared_ ? *shared_ : own_; }
-  std::shared_ptr<FileTally> shareTally() override;
+  /// Makes the tally one that later units of the same file can share, and returns it.
+  std::shared_ptr<FileTally> shareTally();
   /// Shows the file of `tally`, shared with earlier units.
   void useTally(std::shared_ptr<FileTally> tally) { shared_ = std::move(tally); }
 
   /// A hit, formatted with the file's header before its first.
   void hit(std::uint64_t element, std::string_view line, std::string_view window) override;
-  void message(std::string_view text) override;
+  void message(MessageLevel level, std::string_view text) override;
+  /// A message for the diagnostic stream, formatted.
+  void message(std::string_view text);
   /// One more file opened; the count shows itself every 256 files.
   void progressStep() override;
   void endUnit(std::uint64_t elements, bool ended) override;

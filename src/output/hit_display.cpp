@@ -113,8 +113,9 @@ void formatDump(const DisplayOptions& options, long long lineNumber, std::string
 CuteText cuteText(const DisplayOptions& options, std::string_view text) {
   CuteText cute;
   cute.text = trimmedText(text, cute.start);
-  // A window's line ends show as '|'; cut at the margin, it ends at its first line end.
-  if (options.showAll && cute.text.find('\n') != std::string_view::npos) {
+  // A text of several lines (a window shown whole) shows its line ends as '|'; cut at the
+  // margin, it ends at its first line end.
+  if (cute.text.find('\n') != std::string_view::npos) {
     if (options.truncate) {
       cute.text = cute.text.substr(0, cute.text.find('\n'));
     } else {

@@ -10,7 +10,7 @@
 struct DisplayOptions {
   bool cute = true;            ///< Trimmed, wrapped hits; else dumped as they are.
   bool lineNumbers = false;    ///< Prefix each hit with its line number.
-  bool showAll = false;        ///< Show the hit's whole window, line ends as '|'.
+  bool showAll = false;        ///< Show the hit's whole window, not only its line.
   bool truncate = false;       ///< End a cute hit at the margin instead of wrapping it.
   long long rightMargin = 78;  ///< Column beyond which a cute hit wraps.
   bool colours = false;        ///< For a terminal: headers, numbers and marks in colour.
@@ -46,7 +46,8 @@ CuteText cuteText(const DisplayOptions& options, std::string_view text);
 void formatCuteText(const DisplayOptions& options, long long lineNumber, const CuteText& text,
                     const std::vector<TextMark>& marks, std::string& out);
 
-/// Appends the cute form of one hit: trimmed, prefixed, wrapped or truncated at the margin.
+/// Appends the cute form of one hit: trimmed, prefixed, wrapped or truncated at the margin;
+/// the line ends within the text show as '|'.
 void formatCute(const DisplayOptions& options, long long lineNumber, std::string_view text,
                 const std::vector<TextMark>& marks, std::string& out);
 

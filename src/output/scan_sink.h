@@ -3,10 +3,13 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string_view>
 
 #include "output/file_tally.h"
+
+/// The verbosity a message belongs to: `kError` for a file that is not searched or is given
+/// up, `kAll` for every other.
+enum class MessageLevel { kError, kAll };
 
 /// What a scan reports, in the order it finds it.
 class ScanSink {
@@ -14,13 +17,12 @@ class ScanSink {
   virtual ~ScanSink() = default;
   /// The file the unit shows.
   virtual FileTally& tally() = 0;
-  /// Makes the tally one that later units of the same file can share, and returns it.
-  virtual std::shared_ptr<FileTally> shareTally() = 0;
   /// A hit: element `element` of the unit, counted from its first, whose line is `line` and
   /// whose window is `window`.
   virtual void hit(std::uint64_t element, std::string_view line, std::string_view window) = 0;
-  /// One message for the diagnostic stream, formatted.
-  virtual void message(std::string_view text) = 0;
+  /// One message of `level` for the diagnostic stream, formatted; the verbosity that leaves
+  /// it out has left it out before.
+  virtual void message(MessageLevel level, std::string_view text) = 0;
   /// One more file opened, for the progress count.
   virtual void progressStep() = 0;
   /// Ends the unit: it held `elements` elements, and its text ended (or the file was given

@@ -181,25 +181,23 @@ class StandIn : public UnitScanner {
  public:
   StandIn(const std::vector<Planned>& plan, Conductor* conductor)
       : plan_(plan), conductor_(conductor) {}
-  void scanFile(const FileToScan& file, ScanSink& out, PieceSink* pieces) override {
+  std::shared_ptr<SplitFile> scanFile(const FileToScan& file, ScanSink& out, bool mayCut) override {
     out.tally().path = file.path;
     out.tally().full = file.path;
     const Planned& planned = find(file.path);
-    if (pieces == nullptr || planned.pieces < 2) {
+    if (!mayCut || planned.pieces < 2) {
       for (std::uint64_t piece = 0; piece < planned.pieces && piece <= planned.endsIn; ++piece) {
         hits(planned, piece, piece * planned.hitsPerPiece, out);
       }
-      return;
+      return nullptr;
     }
     step();  // other threads may take jobs before this one is cut
     auto split = std::make_shared<SplitFile>();
     split->pieces = planned.pieces;
-    split->tally = out.shareTally();
-    pieces->addPieces(split);
-    scanPiece(*split, 0, out);
+    return split;
   }
-  void scanPiece(SplitFile& file, std::uint64_t index, ScanSink& out) override {
-    const Planned& planned = find(file.tally->full);
+  void scanPiece(SplitFile&, std::uint64_t index, ScanSink& out) override {
+    const Planned& planned = find(out.tally().full);
     hits(planned, index, 0, out);
     out.endUnit(planned.hitsPerPiece, index == planned.endsIn);
   }
@@ -221,7 +219,7 @@ class StandIn : public UnitScanner {
       std::string shown = planned.name + " piece " + std::to_string(piece) + '\n';
       out.hit(first + hit, shown, {});
     }
-    if (piece == 1) out.message(planned.name + " message\n");
+    if (piece == 1) out.message(MessageLevel::kError, planned.name + " message\n");
   }
 
   const std::vector<Planned>& plan_;

@@ -1,0 +1,68 @@
+// A stand-in for a scan's output: what the scan reports, recorded event by event, and what of
+// it the output would show.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "output/scan_sink.h"
+
+/// One event that a scan reported.
+struct ScanEvent {
+  /// What happened.
+  enum class Kind { kHit, kMessage, kProgress, kEnd };
+  Kind kind = Kind::kHit;                     ///< What happened.
+  std::uint64_t number = 0;                   ///< kHit: the element; kEnd: the elements.
+  std::string text;                           ///< kHit: the line; kMessage: the message.
+  std::string window;                         ///< kHit: the window.
+  MessageLevel level = MessageLevel::kError;  ///< kMessage: its level.
+  bool ended = false;                         ///< kEnd: the text ended.
+  /// True when both are the same event.
+  bool operator==(const ScanEvent&) const = default;
+};
+
+/// Records every event of the units reported to it, one unit after the other.
+class RecordingSink : public ScanSink {
+ public:
+  FileTally& tally() override { return tally_; }
+  void hit(std::uint64_t element, std::string_view line, std::string_view window) override {
+    events.push_back({ScanEvent::Kind::kHit, element, std::string(line), std::string(window),
+                      MessageLevel::kError, false});
+  }
+  void message(MessageLevel level, std::string_view text) override {
+    events.push_back({ScanEvent::Kind::kMessage, 0, std::string(text), {}, level, false});
+  }
+  void progressStep() override {
+    events.push_back({ScanEvent::Kind::kProgress, 0, {}, {}, MessageLevel::kError, false});
+  }
+  void endUnit(std::uint64_t elements, bool ended) override {
+    events.push_back({ScanEvent::Kind::kEnd, elements, {}, {}, MessageLevel::kError, ended});
+  }
+  void flush() override {}
+
+  std::vector<ScanEvent> events;  ///< In the order reported.
+
+ private:
+  FileTally tally_;
+};
+
+/// The events as the output shows them, whether the file was scanned whole or in pieces:
+/// nothing after a unit whose text ended, no ends of units, and hits numbered in the file
+/// (by the elements of the units before theirs) where `numbered`, else all 0.
+inline std::vector<ScanEvent> shownEvents(const std::vector<ScanEvent>& events, bool numbered) {
+  std::vector<ScanEvent> shown;
+  std::uint64_t before = 0;
+  for (const ScanEvent& event : events) {
+    if (event.kind == ScanEvent::Kind::kEnd) {
+      if (event.ended) break;
+      before += event.number;
+      continue;
+    }
+    shown.push_back(event);
+    if (event.kind == ScanEvent::Kind::kHit)
+      shown.back().number = numbered ? before + event.number : 0;
+  }
+  return shown;
+}
