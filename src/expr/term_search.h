@@ -5,13 +5,13 @@
 #include <string>
 #include <string_view>
 
-/// A term prepared for repeated searches: it scans for two of the term's rarest bytes at 64
-/// positions at a time (16 without AVX2) and verifies each place where both stand.
+/// A term prepared for repeated searches: it scans for two of the term's rarest bytes at 64 or
+/// 128 positions at a time and verifies each place where both stand.
 struct TermSearcher {
   std::string term;         ///< The term searched for, a copy of its own.
   bool ignoreCase = true;   ///< Fold a-z onto A-Z when comparing.
-  std::size_t anchor1 = 0;  ///< Offset in the term of the rarest byte.
-  std::size_t anchor2 = 0;  ///< Offset of the second rarest byte (anchor1 for a 1-byte term).
+  std::size_t anchor1 = 0;  ///< Offset in the term of the first of its two rarest bytes.
+  std::size_t anchor2 = 0;  ///< Offset of the other, after it (anchor1 for a 1-byte term).
   unsigned char byte1 = 0;  ///< The byte at anchor1, lower-cased when folding and a letter.
   unsigned char byte2 = 0;  ///< The byte at anchor2, likewise.
   unsigned char fold1 = 0;  ///< 0x20 when byte1 is a letter that is folded, else 0.
