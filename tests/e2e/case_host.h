@@ -15,6 +15,8 @@ struct RunLimits {
   long memoryMiB = 0;        ///< The most address space, when above 0.
   bool fullOutput = false;   ///< Standard output is a device that is always full.
   std::string outputInTree;  ///< Standard output is this file of the tree, where not empty.
+  bool terminal = false;     ///< Output and error are a terminal (TERM=xterm, no NO_COLOR).
+  std::string environment;   ///< On a terminal, "NAME=VALUE" set beyond that, where not empty.
 };
 
 /// The skern that the cases run: the one built, unless the command line names another.

@@ -5,10 +5,12 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -67,6 +69,10 @@ int runLine(const std::string& root, const std::string& line,
     argv.push_back(argument.data());
   }
   argv.push_back(nullptr);
+  int master = limits.terminal ? posix_openpt(O_RDWR | O_NOCTTY) : -1;
+  if (limits.terminal && (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0))
+    throw std::runtime_error("no pseudo-terminal");
+  const std::string terminal = master >= 0 ? ptsname(master) : "";
   const pid_t runner = getpid();
   pid_t child = fork();
   if (child == 0) {
@@ -76,12 +82,25 @@ int runLine(const std::string& root, const std::string& line,
     // Without the power to read any file whatever its mode, root too meets unreadable files.
     prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0);
     prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0);
-    std::string out = limits.fullOutput             ? "/dev/full"
+    std::string out = master >= 0                   ? "/dev/null"
+                      : limits.fullOutput           ? "/dev/full"
                       : limits.outputInTree.empty() ? root + ".out"
                                                     : root + "/" + limits.outputInTree;
     dup2(open("/dev/null", O_RDONLY), 0);
     dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
     dup2(open((root + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+    if (master >= 0) {  // the session's controlling terminal, which writes the bytes as they are
+      int t = open(terminal.c_str(), O_RDWR);
+      termios modes;
+      if (t < 0 || tcgetattr(t, &modes) != 0) _exit(125);
+      modes.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+      tcsetattr(t, TCSANOW, &modes);
+      dup2(t, 1);
+      dup2(t, 2);
+      setenv("TERM", "xterm", 1);
+      unsetenv("NO_COLOR");
+      if (!limits.environment.empty()) putenv(const_cast<char*>(limits.environment.c_str()));
+    }
     close_range(3, ~0u, 0);                 // skern starts with the three standard streams only
     limit(RLIMIT_FSIZE, rlim_t{64} << 20);  // a run that writes without end stops at 64 MiB
     if (limits.openFiles > 0) limit(RLIMIT_NOFILE, static_cast<rlim_t>(limits.openFiles));
@@ -89,6 +108,12 @@ int runLine(const std::string& root, const std::string& line,
     if (chdir(root.c_str()) != 0) _exit(126);
     execv(argv[0], argv.data());
     _exit(127);
+  }
+  if (master >= 0) {  // what reaches the terminal, until skern's end closes its other side
+    std::ofstream out(root + ".out", std::ios::binary);
+    char bytes[4096];
+    for (ssize_t got; (got = read(master, bytes, sizeof bytes)) > 0;) out.write(bytes, got);
+    close(master);
   }
   int status = 0;
   waitpid(child, &status, 0);

@@ -206,6 +206,9 @@ std::vector<Case> readCases(const std::string& file) {
     } else if (word == "limit") {
       (rest.rfind("files", 0) == 0 ? c.limits.openFiles : c.limits.memoryMiB) =
           std::stol(rest.substr(rest.find(' ')));
+    } else if (word == "terminal") {  // terminal [NAME=VALUE]
+      c.limits.terminal = true;
+      c.limits.environment = rest;
     } else if (word == "output") {  // output full | output into PATH
       if (rest == "full") c.limits.fullOutput = true;
       if (rest.rfind("into ", 0) == 0) c.limits.outputInTree = rest.substr(5);

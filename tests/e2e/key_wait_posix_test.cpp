@@ -16,37 +16,21 @@
 
 namespace {
 
-struct Row {
-  const char* key;  // written once skern waits, or nullptr
-  int signal;       // sent once skern waits, or 0
-  bool ignored;     // the signal is ignored from the start
-  int status;       // the exit status, or 128 + the signal that ended skern
-};
-
-// Reads the master side until the prompt has been written and a mode change announced.
-bool waitForTheWait(int master, std::string& seen) {
-  bool changed = false;
-  while (!changed || seen.find("(press a key)") == std::string::npos) {
-    pollfd fd = {master, POLLIN, 0};
-    char buffer[4096];
-    ssize_t got = poll(&fd, 1, 30000) == 1 ? read(master, buffer, sizeof buffer) : 0;
-    if (got <= 0) return false;
-    if (buffer[0] == TIOCPKT_DATA) seen.append(buffer + 1, static_cast<std::size_t>(got - 1));
-    changed = changed || (buffer[0] & TIOCPKT_IOCTL) != 0;
-  }
-  return true;
-}
-
 TEST(KeyWait, EndsAndRestoresTheTerminal) {
-  const Row rows[] = {{"\x1b[A", 0, false, 1},
-                      {nullptr, SIGINT, false, 128 + SIGINT},
-                      {nullptr, SIGHUP, false, 128 + SIGHUP},
-                      {"x", SIGHUP, true, 1}};
-  for (const Row& row : rows) {
+  const struct {
+    const char* key;  // written once skern waits, or nullptr
+    int signal;       // sent once skern waits, or 0
+    bool ignored;     // the signal is ignored from the start
+    int status;       // the exit status, or 128 + the signal that ended skern
+  } rows[] = {{"\x1b[A", 0, false, 1},
+              {nullptr, SIGINT, false, 128 + SIGINT},
+              {nullptr, SIGHUP, false, 128 + SIGHUP},
+              {"x", SIGHUP, true, 1}};
+  for (const auto& row : rows) {
     SCOPED_TRACE(std::string(row.key ? row.key : "") + " signal " + std::to_string(row.signal));
     int master = posix_openpt(O_RDWR | O_NOCTTY);
     ASSERT_TRUE(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
-    std::string slavePath = ptsname(master);
+    const std::string slavePath = ptsname(master);
     int slave = open(slavePath.c_str(), O_RDWR | O_NOCTTY);  // held, so the modes outlive skern
     termios before;
     ASSERT_EQ(tcgetattr(slave, &before), 0);
@@ -57,13 +41,12 @@ TEST(KeyWait, EndsAndRestoresTheTerminal) {
     ASSERT_EQ(tcgetattr(slave, &before), 0);
     int packet = 1;
     ASSERT_EQ(ioctl(master, TIOCPKT, &packet), 0);
-
     const char* program = SKERN_EXECUTABLE;
     pid_t child = fork();
     if (child == 0) {
       setsid();
-      int terminal = open(slavePath.c_str(), O_RDWR | O_NOCTTY);
-      if (terminal < 0 || ioctl(terminal, TIOCSCTTY, 0) != 0) _exit(125);
+      int terminal = open(slavePath.c_str(), O_RDWR);  // the session's controlling terminal
+      if (terminal < 0) _exit(125);
       dup2(open("/dev/null", O_RDONLY), 0);  // the key must come from the terminal
       dup2(terminal, 1);
       dup2(terminal, 2);
@@ -73,9 +56,19 @@ TEST(KeyWait, EndsAndRestoresTheTerminal) {
       execl(program, program, "-k", "stuff", "/no/such/skern/file", static_cast<char*>(nullptr));
       _exit(127);
     }
+    // The master side is read until the prompt has been written and a mode change announced.
     std::string seen;
-    bool waiting = waitForTheWait(master, seen);
-    EXPECT_TRUE(waiting) << seen;
+    bool changed = false;
+    auto waiting = [&] { return changed && seen.find("(press a key)") != std::string::npos; };
+    while (!waiting()) {
+      pollfd fd = {master, POLLIN, 0};
+      char buffer[4096];
+      ssize_t got = poll(&fd, 1, 30000) == 1 ? read(master, buffer, sizeof buffer) : 0;
+      if (got <= 0) break;
+      if (buffer[0] == TIOCPKT_DATA) seen.append(buffer + 1, static_cast<std::size_t>(got - 1));
+      changed = changed || (buffer[0] & TIOCPKT_IOCTL) != 0;
+    }
+    EXPECT_TRUE(waiting()) << seen;
     if (row.signal != 0) kill(child, row.signal);
     if (row.key != nullptr) {
       EXPECT_EQ(write(master, row.key, std::strlen(row.key)),
@@ -84,7 +77,6 @@ TEST(KeyWait, EndsAndRestoresTheTerminal) {
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), row.status);
-
     termios after;
     ASSERT_EQ(tcgetattr(slave, &after), 0);
     EXPECT_TRUE(after.c_iflag == before.c_iflag && after.c_oflag == before.c_oflag &&

@@ -10,47 +10,34 @@
 
 namespace {
 
-// What the shell line `command` writes to standard output and error, run in `folder`.
-std::string shellOutput(const std::string& folder, const std::string& command, int& status) {
-  std::string line = "cd '" + folder + "' && " + command + " 2>&1";
-  FILE* pipe = popen(line.c_str(), "r");
-  std::string output;
-  char buffer[4096];
-  for (std::size_t got; pipe && (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-    output.append(buffer, got);
-  }
-  status = pipe ? pclose(pipe) : -1;
-  return output;
-}
-
 // Every block of the README that begins with "$ build/skern ": the rest of its first line is
-// run with the skern built, and the lines after it, <repo> standing for the repository's full
-// path, are what it prints.
+// run with the skern built, in the repository, and the lines after it, <repo> standing for the
+// repository's full path, are what it writes to standard output and error.
 TEST(Readme, ExamplesShowWhatSkernPrints) {
   char full[PATH_MAX];
   ASSERT_NE(realpath(SKERN_SOURCE_DIR, full), nullptr);
-  const std::string repo = full;
+  const std::string repo = full, fence = "```\n$ build/skern ";
   std::ifstream in(repo + "/README.md", std::ios::binary);
   const std::string readme(std::istreambuf_iterator<char>(in), {});
-  const std::string fence = "```\n$ build/skern ";
   int examples = 0;
   for (std::size_t at = readme.find(fence); at != std::string::npos;
-       at = readme.find(fence, at + 1)) {
-    const std::size_t arguments = at + fence.size();
-    const std::size_t lineEnd = readme.find('\n', arguments);
+       at = readme.find(fence, at + 1), ++examples) {
+    const std::size_t arguments = at + fence.size(), lineEnd = readme.find('\n', arguments);
     const std::size_t end = readme.find("```\n", lineEnd);
     ASSERT_NE(end, std::string::npos);
-    std::string expected = readme.substr(lineEnd + 1, end - lineEnd - 1);
-    for (std::size_t p; (p = expected.find("<repo>")) != std::string::npos;) {
+    std::string expected = readme.substr(lineEnd + 1, end - lineEnd - 1), shown;
+    for (std::size_t p; (p = expected.find("<repo>")) != std::string::npos;)
       expected.replace(p, 6, repo);
-    }
-    const std::string command =
-        std::string("'") + SKERN_EXECUTABLE + "' " + readme.substr(arguments, lineEnd - arguments);
+    const std::string command = "cd '" + repo + "' && '" + SKERN_EXECUTABLE + "' " +
+                                readme.substr(arguments, lineEnd - arguments) + " 2>&1";
     SCOPED_TRACE(command);
-    int status = -1;
-    EXPECT_EQ(shellOutput(repo, command, status), expected);
-    EXPECT_EQ(status, 0);
-    ++examples;
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+      shown.append(buffer, got);
+    EXPECT_EQ(pclose(pipe), 0);
+    EXPECT_EQ(shown, expected);
   }
   EXPECT_GT(examples, 0);
 }

@@ -1,6 +1,6 @@
 // A window of a stretch holds the expression exactly when `evaluateHit` finds it in the
-// window's text: at the window's edges under the whole-word rule, and after the text before
-// the windows has been let go of.
+// window's text (whose rules the term matching test and the cases state): at the window's
+// edges under the whole-word rule, and after the text before the windows has been let go of.
 #include "expr/window_search.h"
 
 #include <gtest/gtest.h>
@@ -18,51 +18,6 @@ PreparedExpression prepared(const char* text, bool ignoreCase, bool wholeWords) 
   std::string bad;
   EXPECT_TRUE(parseExpressionText(text, parser, bad));
   return prepareExpression(parser.expression, ignoreCase, wholeWords);
-}
-
-TEST(WindowSearch, Table) {
-  struct Row {
-    const char* name;
-    const char* expression;
-    bool wholeWords;
-    const char* text;
-    StretchOffset from, to;
-    bool trimmed;
-    bool expected;
-  };
-  const Row rows[] = {
-      {"wholly inside", "x&bongo", false, "xx bongo yy", 0, 11, false, true},
-      {"one byte of it outside", "x&bongo", false, "xx bongo yy", 4, 11, false, false},
-      {"every group, in any order", "x&yy&xx", false, "xx bongo yy", 0, 11, false, true},
-      {"one group missing", "x&yy&zz|qq", false, "xx bongo yy", 0, 11, false, false},
-      {"a later alternative", "x&zz|qq|go", false, "xx bongo yy", 0, 11, false, true},
-      {"case folded", "x&BONGO", false, "xx bongo yy", 0, 11, false, true},
-      // Whole words: the window's edges stand in for boundaries without trimming.
-      {"a word cut by the window's start", "x&ongo", true, "xx bongo yy", 4, 11, false, true},
-      {"and not inside it", "x&ongo", true, "xx bongo yy", 3, 11, false, false},
-      {"a word cut by the window's end", "x&bon", true, "xx bongo yy", 0, 6, false, true},
-      {"and not inside it", "x&bon", true, "xx bongo yy", 0, 7, false, false},
-      {"the whole window one word", "x&ng", true, "xx bongo yy", 5, 7, false, true},
-      {"a word inside", "x&bongo", true, "xx bongo yy", 0, 11, false, true},
-      {"a word continued", "x&bongo", true, "xx bongos yy", 0, 12, false, false},
-      {"a later occurrence is whole", "x&ab", true, "abc ab", 0, 6, false, true},
-      // Trimmed: the first and last bytes are only neighbours.
-      {"trimmed: neighbours both boundaries", "x&bongo", true, "xx bongo yy", 2, 9, true, true},
-      {"trimmed: the occurrence touches the edge", "x&bongo", true, "xx bongo yy", 3, 9, true,
-       false},
-      {"trimmed: a word character beyond", "x&bong", true, "xx bongo yy", 2, 8, true, false},
-      {"trimmed: too short to search", "x&b", true, "b", 0, 1, true, false},
-      {"trimmed without whole words searches all", "x&b", false, "b", 0, 1, true, true},
-  };
-  for (const Row& row : rows) {
-    PreparedExpression expression = prepared(row.expression, true, row.wholeWords);
-    WindowSearch search(expression);
-    std::string text = row.text;
-    EXPECT_EQ(search.holds(StretchText{text, 0}, row.from, row.to, row.trimmed), row.expected)
-        << row.name;
-    std::string window = text.substr(row.from, row.to - row.from);
-    EXPECT_EQ(evaluateHit(expression, window, row.trimmed), row.expected) << row.name;
-  }
 }
 
 // Random stretches and windows that move on as a scan's do (a little back now and then), the
