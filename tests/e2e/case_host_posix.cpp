@@ -17,7 +17,6 @@
 
 #include "e2e/case_host.h"
 
-const char* const kOtherHost = "Windows: ";
 const char kSeparator = '/';
 
 // Every root is 64 bytes long, so that a case can build a path of an exact length.
@@ -29,16 +28,20 @@ std::string makeFolder() {
 
 namespace {
 std::vector<std::string> unlisted;  // full paths of the folders whose mode is taken away
+
+// Sets one resource limit of the process to `value`.
+void limit(int resource, rlim_t value) {
+  rlimit both{value, value};
+  if (setrlimit(resource, &both) != 0) _exit(125);
 }
+}  // namespace
 
 // A folder of mode 000 cannot be listed by skern, also as root: it runs without the power
 // to read any file whatever its mode (see runLine).
 bool stageSpecial(const std::string& kind, const std::string& path) {
-  if (kind == "unlisted") {
-    unlisted.push_back(std::filesystem::absolute(path).string());
-    return chmod(path.c_str(), 0) == 0;
-  }
-  return kind == "fifo" && mkfifo(path.c_str(), 0644) == 0;
+  if (kind != "unlisted") return kind == "fifo" && mkfifo(path.c_str(), 0644) == 0;
+  unlisted.push_back(std::filesystem::absolute(path).string());
+  return chmod(path.c_str(), 0) == 0;
 }
 
 void releaseSpecial() {
@@ -46,15 +49,9 @@ void releaseSpecial() {
   unlisted.clear();
 }
 
-// Sets one resource limit of the process to `value`.
-static void limit(int resource, rlim_t value) {
-  rlimit both{value, value};
-  if (setrlimit(resource, &both) != 0) _exit(125);
-}
-
-int runLine(const std::string& root, const std::string& line,
-            std::string (*expand)(const std::string&), const RunLimits& limits) {
-  std::vector<std::string> arguments = {skernExecutable};
+int runLine(const std::string& program, const std::string& root, const std::string& line,
+            const std::string& out, const RunLimits& limits) {
+  std::vector<std::string> arguments = {program};
   bool quoted = false, inToken = false;
   for (char c : line) {  // split at blanks outside quotes, the quotes removed
     bool blank = !quoted && (c == ' ' || c == '\t');
@@ -63,12 +60,9 @@ int runLine(const std::string& root, const std::string& line,
     quoted ^= c == '"';
     inToken = !blank;
   }
-  std::vector<char*> argv;
-  for (std::string& argument : arguments) {
-    if (!argv.empty()) argument = expand(argument);
-    argv.push_back(argument.data());
-  }
-  argv.push_back(nullptr);
+  std::vector<char*> argv(arguments.size() + 1);  // ending with a null
+  for (std::size_t i = 0; i < arguments.size(); ++i)
+    argv[i] = (arguments[i] = i == 0 ? program : expand(arguments[i])).data();
   int master = limits.terminal ? posix_openpt(O_RDWR | O_NOCTTY) : -1;
   if (limits.terminal && (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0))
     throw std::runtime_error("no pseudo-terminal");
@@ -82,12 +76,9 @@ int runLine(const std::string& root, const std::string& line,
     // Without the power to read any file whatever its mode, root too meets unreadable files.
     prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0);
     prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0);
-    std::string out = master >= 0                   ? "/dev/null"
-                      : limits.fullOutput           ? "/dev/full"
-                      : limits.outputInTree.empty() ? root + ".out"
-                                                    : root + "/" + limits.outputInTree;
+    const std::string to = master >= 0 ? "/dev/null" : limits.fullOutput ? "/dev/full" : out;
     dup2(open("/dev/null", O_RDONLY), 0);
-    dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+    dup2(open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
     dup2(open((root + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
     if (master >= 0) {  // the session's controlling terminal, which writes the bytes as they are
       int t = open(terminal.c_str(), O_RDWR);
@@ -110,9 +101,9 @@ int runLine(const std::string& root, const std::string& line,
     _exit(127);
   }
   if (master >= 0) {  // what reaches the terminal, until skern's end closes its other side
-    std::ofstream out(root + ".out", std::ios::binary);
+    std::ofstream copy(out, std::ios::binary);
     char bytes[4096];
-    for (ssize_t got; (got = read(master, bytes, sizeof bytes)) > 0;) out.write(bytes, got);
+    for (ssize_t got; (got = read(master, bytes, sizeof bytes)) > 0;) copy.write(bytes, got);
     close(master);
   }
   int status = 0;

@@ -3,17 +3,17 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "e2e/case_host.h"
 
-const char* const kOtherHost = "POSIX: ";
 const char kSeparator = '\\';
 
 namespace {
+
+std::vector<HANDLE> unlisted;  // folders held open, sharing nothing, while a case runs
 
 // A path as Windows spells it: a Unix path (such as the build's own, compiled in) lies on
 // Wine's drive Z:, which maps the Unix root; every slash becomes a backslash.
@@ -47,25 +47,18 @@ std::string makeFolder() {
   }
 }
 
-namespace {
-std::vector<HANDLE> unlisted;  // folders held open, sharing nothing, while a case runs
-}
-
 // A folder that another program holds open without sharing cannot be listed: the search
 // fails with a sharing violation.
 bool stageSpecial(const std::string& kind, const std::string& path) {
   if (kind == "unlisted") {
     HANDLE folder = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (folder == INVALID_HANDLE_VALUE) return false;
-    unlisted.push_back(folder);
-    return true;
+    if (folder != INVALID_HANDLE_VALUE) unlisted.push_back(folder);
+    return folder != INVALID_HANDLE_VALUE;
   }
-  DWORD attribute = kind == "hidden"   ? FILE_ATTRIBUTE_HIDDEN
-                    : kind == "system" ? FILE_ATTRIBUTE_SYSTEM
-                                       : 0;
+  DWORD attribute = kind == "hidden" ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_SYSTEM;
   DWORD before = GetFileAttributesA(path.c_str());
-  return attribute != 0 && before != INVALID_FILE_ATTRIBUTES &&
+  return (kind == "hidden" || kind == "system") && before != INVALID_FILE_ATTRIBUTES &&
          SetFileAttributesA(path.c_str(), before | attribute);
 }
 
@@ -74,8 +67,8 @@ void releaseSpecial() {
   unlisted.clear();
 }
 
-int runLine(const std::string& root, const std::string& line,
-            std::string (*expand)(const std::string&), const RunLimits& limits) {
+int runLine(const std::string& program, const std::string& root, const std::string& line,
+            const std::string& out, const RunLimits&) {
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   auto open = [&](const std::string& path, DWORD access, DWORD creation) {
     return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, creation,
@@ -85,20 +78,17 @@ int runLine(const std::string& root, const std::string& line,
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = open("NUL", GENERIC_READ, OPEN_EXISTING);
-  std::string out =
-      limits.outputInTree.empty() ? root + ".out" : windowsPath(root + "/" + limits.outputInTree);
-  startup.hStdOutput = open(out, GENERIC_WRITE, CREATE_ALWAYS);
+  startup.hStdOutput = open(windowsPath(out), GENERIC_WRITE, CREATE_ALWAYS);
   startup.hStdError = open(root + ".err", GENERIC_WRITE, CREATE_ALWAYS);
   PROCESS_INFORMATION process = {};
-  std::string program = windowsPath(skernExecutable);
-  std::string commandLine = "\"" + program + "\" " + expand(line);  // the program's path quoted
-  BOOL started =
-      CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS,
-                     nullptr, fullLongPath(windowsPath(root)).c_str(), &startup, &process);
+  const std::string path = windowsPath(program);
+  std::string commandLine = "\"" + path + "\" " + expand(line);  // the program's path quoted
+  BOOL started = CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                DETACHED_PROCESS, nullptr, root.c_str(), &startup, &process);
   for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError})
     CloseHandle(handle);
-  if (!started) throw std::runtime_error("CreateProcessA failed for " + program);
-  WaitForSingleObject(process.hProcess, INFINITE);
+  if (!started) throw std::runtime_error("CreateProcessA failed for " + path);
+  WaitForSingleObject(process.hProcess, INFINITE);  // until skern ends
   DWORD status = 0;
   GetExitCodeProcess(process.hProcess, &status);
   CloseHandle(process.hProcess);

@@ -11,10 +11,11 @@
 
 #include "e2e/case_host.h"
 
+namespace fs = std::filesystem;
+
 namespace {
 
-// One entry of a case's tree, as written.
-struct Entry {
+struct Entry {  // one entry of a case's tree, as written
   std::string kind, path, bytes;
   long long offset = 0;
 };
@@ -25,9 +26,16 @@ struct Case {
   int status = 0;
   std::vector<Entry> tree;
   RunLimits limits;
+  std::string outputInTree;  // the file of the tree that standard output goes to, if any
 };
 
 std::string root;  // the current case's folder, as skern prints it
+
+std::string join(const std::vector<std::string>& parts, const std::string& cut = "") {
+  std::string whole = parts[0];
+  for (std::size_t i = 1; i < parts.size(); ++i) whole += cut + parts[i];
+  return whole;
+}
 
 // Decodes escapes, repetitions and placeholders; the text is cut at every {*}. On Windows the
 // slashes of a path that begins with {root} become backslashes, and in an expected output
@@ -51,6 +59,7 @@ std::vector<std::string> pieces(const std::string& s, bool output = false) {
         end += s[end] == '\\';
       }
       std::string inner = s.substr(i + 1, end - i - 1);
+      std::size_t star = inner.rfind('*');
       i = end;
       if (inner == "root") {
         parts.back() += root;
@@ -58,9 +67,7 @@ std::vector<std::string> pieces(const std::string& s, bool output = false) {
       } else if (inner == "*") {
         parts.emplace_back();
       } else {
-        std::size_t star = inner.rfind('*');
-        std::string unit;
-        for (const std::string& part : pieces(inner.substr(0, star), output)) unit += part;
+        const std::string unit = join(pieces(inner.substr(0, star), output));
         for (long n = std::stol(inner.substr(star + 1)); n > 0; --n) parts.back() += unit;
       }
       continue;
@@ -73,22 +80,16 @@ std::vector<std::string> pieces(const std::string& s, bool output = false) {
   return parts;
 }
 
-std::string expand(const std::string& s) {
-  std::string whole;
-  for (const std::string& part : pieces(s)) whole += part;
-  return whole;
-}
-
 // True when `text` is `parts` with any bytes at the cuts between them.
 bool matches(const std::string& text, const std::vector<std::string>& parts) {
   std::size_t at = 0;
-  for (const std::string& part : parts) {
-    std::size_t found = &part == &parts.back() ? text.size() - std::min(text.size(), part.size())
-                                               : text.find(part, at);
-    if (found == std::string::npos || found < at || (&part == &parts.front() && found != 0) ||
-        text.compare(found, part.size(), part) != 0) {
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const std::string& part = parts[i];
+    std::size_t found = i == 0                  ? 0
+                        : i + 1 == parts.size() ? text.size() - std::min(text.size(), part.size())
+                                                : text.find(part, at);
+    if (found == std::string::npos || found < at || text.compare(found, part.size(), part) != 0)
       return false;
-    }
     at = found + part.size();
   }
   return at == text.size();
@@ -104,11 +105,9 @@ void diff(const char* stream, const std::string& expected, const std::string& ac
   for (auto [sign, text] : {std::pair('-', &expected), std::pair('+', &actual)}) {
     std::cout << "  " << sign;
     for (unsigned char c : text->substr(same, 4000)) {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02x", c);
-      std::cout << (c == '\n'                         ? std::string("\n  ") + sign
-                    : c < 32 || c >= 127 || c == '\\' ? hex
-                                                      : std::string(1, static_cast<char>(c)));
+      char shown[8] = {static_cast<char>(c)};
+      if (c < 32 || c >= 127 || c == '\\') std::snprintf(shown, sizeof shown, "\\x%02x", c);
+      std::cout << (c == '\n' ? std::string("\n  ") + sign : std::string(shown));
     }
     std::cout << "\n";
   }
@@ -117,7 +116,6 @@ void diff(const char* stream, const std::string& expected, const std::string& ac
 // Creates `e` in `root`. Directories are entered one at a time, so that a path longer than the
 // system allows can still be staged.
 bool stage(const Entry& e) {
-  namespace fs = std::filesystem;
   std::string path = expand(e.path), bytes = expand(e.bytes);
   std::error_code error;
   fs::current_path(root, error);
@@ -143,25 +141,22 @@ bool stage(const Entry& e) {
   return !error && (e.kind == "link" || e.kind == "sparse" || stageSpecial(e.kind, path));
 }
 
-// Runs one case in `root`; false, after a report, when it fails.
-bool run(const Case& c, const std::string& where) {
+// Runs one case of `program` in `root`; false, after a report, when it fails.
+bool run(const std::string& program, const Case& c, const std::string& where) {
   for (const Entry& e : c.tree)
     if (!stage(e)) throw std::runtime_error("cannot stage " + e.kind + " " + e.path);
-  int status = runLine(root, c.command, expand, c.limits);
+  const std::string out = c.outputInTree.empty() ? root + ".out" : root + "/" + c.outputInTree;
+  int status = runLine(program, root, c.command, out, c.limits);
   bool ok = status == c.status;
   if (!ok) std::cout << where << ": exit status " << status << ", expected " << c.status << "\n";
   for (auto [stream, expected] : {std::pair("out", &c.out), std::pair("err", &c.err)}) {
-    const std::string& inTree = c.limits.outputInTree;
-    std::ifstream in(
-        stream == std::string("out") && !inTree.empty() ? root + "/" + inTree : root + "." + stream,
-        std::ios::binary);
-    std::string actual(std::istreambuf_iterator<char>(in), {}), shown;
+    std::ifstream in(stream[0] == 'o' ? out : root + ".err", std::ios::binary);
+    std::string actual(std::istreambuf_iterator<char>(in), {});
     std::vector<std::string> parts = pieces(*expected, true);
     if (matches(actual, parts)) continue;
-    for (const std::string& part : parts) shown += (&part == &parts.front() ? "" : "{*}") + part;
     if (ok) std::cout << where << "\n";
     ok = false;
-    diff(stream, shown, actual);
+    diff(stream, join(parts, "{*}"), actual);
   }
   return ok;
 }
@@ -203,26 +198,25 @@ std::vector<Case> readCases(const std::string& file) {
       c.tree = tree;
     } else if (word == "fresh") {
       tree.clear();
-    } else if (word == "limit") {
+    } else if (word == "limit") {  // limit files N | limit memory N
       (rest.rfind("files", 0) == 0 ? c.limits.openFiles : c.limits.memoryMiB) =
           std::stol(rest.substr(rest.find(' ')));
     } else if (word == "terminal") {  // terminal [NAME=VALUE]
       c.limits.terminal = true;
       c.limits.environment = rest;
     } else if (word == "output") {  // output full | output into PATH
-      if (rest == "full") c.limits.fullOutput = true;
-      if (rest.rfind("into ", 0) == 0) c.limits.outputInTree = rest.substr(5);
+      c.limits.fullOutput = rest == "full";
+      if (rest.rfind("into ", 0) == 0) c.outputInTree = rest.substr(5);
     } else {  // KIND [COUNT or OFFSET] PATH [= BYTES | -> TARGET]
-      long long number = word == "patch" || word == "files" ? std::stoll(rest) : 0;
+      long long count = word == "patch" || word == "files" ? std::stoll(rest) : 0;
       if (word == "patch" || word == "files") rest = rest.substr(rest.find(' ') + 1);
       std::string cut = word == "link" ? " -> " : " = ";
       std::size_t at = rest.find(cut);
       Entry e{word, rest.substr(0, at), at == std::string::npos ? "" : rest.substr(at + cut.size()),
-              word == "patch" ? number : 0};
-      if (word != "hidden" && word != "system" && word != "patch") {
+              word == "patch" ? count : 0};
+      if (word != "hidden" && word != "system" && word != "patch")
         std::erase_if(tree, [&](const Entry& old) { return old.path == e.path; });
-      }
-      for (long long i = 0; word == "files" && i < number; ++i) {  // PATH's # becomes i
+      for (long long i = 0; word == "files" && i < count; ++i) {  // PATH's # becomes i
         std::string path = e.path;
         tree.push_back({"file", path.replace(path.find('#'), 1, std::to_string(i)), e.bytes});
       }
@@ -235,36 +229,35 @@ std::vector<Case> readCases(const std::string& file) {
 
 }  // namespace
 
-std::string skernExecutable = SKERN_EXECUTABLE;
+std::string expand(const std::string& text) {
+  return join(pieces(text));
+}
 
 // Runs the case files named; "--skern PATH" before them runs another skern.
 int main(int argc, char** argv) {
-  const std::filesystem::path home = std::filesystem::current_path();
+  const fs::path home = fs::current_path();
+  const bool other = argc > 2 && std::string(argv[1]) == "--skern";
+  const std::string program = other ? argv[2] : SKERN_EXECUTABLE;
+  const std::string otherHost = kSeparator == '/' ? "Windows: " : "POSIX: ";
   int failed = 0, passed = 0;
-  int first = 1;
-  if (argc > 2 && std::string(argv[1]) == "--skern") {
-    skernExecutable = argv[2];
-    first = 3;
-  }
-  for (int i = first; i < argc; ++i) {
+  for (int i = other ? 3 : 1; i < argc; ++i) {
     std::string file = argv[i];
     for (const Case& c : readCases(file)) {
       // (The sanitizers' shadow memory needs more than any limit a case sets.)
-      if (c.name.rfind(kOtherHost, 0) == 0 || (c.limits.memoryMiB > 0 && SKERN_SANITIZED)) continue;
+      if (c.name.rfind(otherHost, 0) == 0 || (c.limits.memoryMiB > 0 && SKERN_SANITIZED)) continue;
       std::string where =
           file.substr(file.find_last_of("/\\") + 1) + ":" + std::to_string(c.line) + ": " + c.name;
       bool ok = false;
       root = makeFolder();
       try {
-        ok = run(c, where);
+        ok = run(program, c, where);
       } catch (const std::exception& e) {
         std::cout << where << ": " << e.what() << "\n";
       }
       std::error_code ignored;  // the run's folder and output go, whatever remains in them
-      std::filesystem::current_path(home, ignored);
+      fs::current_path(home, ignored);
       releaseSpecial();
-      for (const char* suffix : {"", ".out", ".err"})
-        std::filesystem::remove_all(root + suffix, ignored);
+      for (const char* suffix : {"", ".out", ".err"}) fs::remove_all(root + suffix, ignored);
       ++(ok ? passed : failed);
     }
   }

@@ -41,7 +41,6 @@ TEST(KeyWait, EndsAndRestoresTheTerminal) {
     ASSERT_EQ(tcgetattr(slave, &before), 0);
     int packet = 1;
     ASSERT_EQ(ioctl(master, TIOCPKT, &packet), 0);
-    const char* program = SKERN_EXECUTABLE;
     pid_t child = fork();
     if (child == 0) {
       setsid();
@@ -50,10 +49,10 @@ TEST(KeyWait, EndsAndRestoresTheTerminal) {
       dup2(open("/dev/null", O_RDONLY), 0);  // the key must come from the terminal
       dup2(terminal, 1);
       dup2(terminal, 2);
-      for (int ending : {SIGHUP, SIGINT, SIGTERM})
-        signal(ending, SIG_DFL);  // whatever we inherited
+      for (int ending : {SIGHUP, SIGINT, SIGTERM}) signal(ending, SIG_DFL);  // whatever came
       if (row.ignored) signal(row.signal, SIG_IGN);
-      execl(program, program, "-k", "stuff", "/no/such/skern/file", static_cast<char*>(nullptr));
+      execl(SKERN_EXECUTABLE, SKERN_EXECUTABLE, "-k", "stuff", "/no/such/skern/file",
+            static_cast<char*>(nullptr));
       _exit(127);
     }
     // The master side is read until the prompt has been written and a mode change announced.
@@ -70,10 +69,8 @@ TEST(KeyWait, EndsAndRestoresTheTerminal) {
     }
     EXPECT_TRUE(waiting()) << seen;
     if (row.signal != 0) kill(child, row.signal);
-    if (row.key != nullptr) {
-      EXPECT_EQ(write(master, row.key, std::strlen(row.key)),
-                static_cast<ssize_t>(std::strlen(row.key)));
-    }
+    const std::size_t keyBytes = row.key ? std::strlen(row.key) : 0;
+    EXPECT_EQ(keyBytes == 0 ? 0 : write(master, row.key, keyBytes), ssize_t(keyBytes));
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), row.status);

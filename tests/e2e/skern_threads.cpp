@@ -1,8 +1,5 @@
-// skern with the number of search threads fixed, so that every case runs on one thread and on
-// more threads than the machine has CPUs, where files finish in another order than they began;
-// and with big files cut into pieces of a few bytes, so that every file of more than one line
-// is searched in pieces, while a thread may hold next to no output for pieces whose turn has
-// not come.
+// skern with its search threads, piece size and held output fixed by the build (see
+// tests/CMakeLists.txt), so that the cases run in every order and cut the build allows.
 #include "cmdline/run.h"
 
 int main(int argc, char** argv) {
