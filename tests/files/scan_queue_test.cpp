@@ -157,7 +157,7 @@ class StandIn : public UnitScanner {
         hits(planned, piece, piece * planned.hitsPerPiece, out);
       return nullptr;
     }
-    step();  // other threads may take jobs before this one is cut
+    if (conductor_) conductor_->step();  // other threads may take jobs before this one is cut
     auto split = std::make_shared<SplitFile>();
     split->pieces = planned.pieces;
     return split;
@@ -169,9 +169,6 @@ class StandIn : public UnitScanner {
   }
 
  private:
-  void step() {
-    if (conductor_ != nullptr) conductor_->step();
-  }
   const Planned& find(const std::string& name) const {
     for (const Planned& planned : plan_)
       if (planned.name == name) return planned;
@@ -180,7 +177,7 @@ class StandIn : public UnitScanner {
   // The hits of piece `piece`, numbered from `first` in the unit; piece 1 adds a message.
   void hits(const Planned& planned, std::uint64_t piece, std::uint64_t first, ScanSink& out) {
     for (std::uint64_t hit = 0; hit < planned.hitsPerPiece; ++hit) {
-      step();
+      if (conductor_) conductor_->step();
       out.hit(first + hit, planned.name + " piece " + std::to_string(piece) + '\n', {});
     }
     if (piece == 1) out.message(MessageLevel::kError, planned.name + " message\n");
