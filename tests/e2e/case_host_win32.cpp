@@ -83,11 +83,19 @@ int runLine(const std::string& program, const std::string& root, const std::stri
   PROCESS_INFORMATION process = {};
   const std::string path = windowsPath(program);
   std::string commandLine = "\"" + path + "\" " + expand(line);  // the program's path quoted
-  BOOL started = CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                DETACHED_PROCESS, nullptr, root.c_str(), &startup, &process);
+  // Wine on a busy machine now and then refuses a start that succeeds when made again.
+  BOOL started = FALSE;
+  DWORD error = 0;
+  for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+    started = CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                             DETACHED_PROCESS, nullptr, root.c_str(), &startup, &process);
+    if (!started) error = GetLastError();
+  }
   for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError})
     CloseHandle(handle);
-  if (!started) throw std::runtime_error("CreateProcessA failed for " + path);
+  if (!started)
+    throw std::runtime_error("CreateProcessA failed (error " + std::to_string(error) + ") for " +
+                             path);
   WaitForSingleObject(process.hProcess, INFINITE);  // until skern ends
   DWORD status = 0;
   GetExitCodeProcess(process.hProcess, &status);
