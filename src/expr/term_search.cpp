@@ -60,7 +60,7 @@ struct Candidates {
 using BlockFinder = Candidates (*)(const TermSearcher& s, const unsigned char* base,
                                    std::size_t last, bool checkSpecial, std::size_t& start);
 
-// The table by which the AVX-512 and AVX2 scans tell the special bytes: see `flags512`.
+// The table by which the AVX-512 and AVX2 scans tell the special bytes: see `specialFlags512`.
 [[maybe_unused]] const unsigned char kSpecialTable[16] = {
     0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x1A, 0xFF, 0xFF, 0x0D, 0xFF, 0xFF};
 
@@ -73,26 +73,33 @@ struct Wanted512 {
 
 // The block of 64 starts whose bytes at anchor1 are the bytes at `at`, told in one block of
 // flags: 0 in byte i where start i is a candidate, each byte at an anchor compared as
-// `(byte | fold) ^ wanted`, and, with `checkSpecial`, where the byte at anchor1 of start i is
-// a special byte. That byte is looked up by its low four bits in a table that holds 0x0D at
-// 0x0D, 0x1A at 0x0A and 0xFF (which no byte below 0x80 is) elsewhere, a byte from 0x80 up as
-// 0, and compared with what it looked up.
+// `(byte | fold) ^ wanted`.
+SKERN_AVX512 inline Block512 anchorFlags512(const Wanted512& w, const unsigned char* at,
+                                            std::size_t distance) {
+  return or512(orXor512(load512(at), w.fold1, w.byte1),
+               orXor512(load512(at + distance), w.fold2, w.byte2));
+}
+
+// 0 in byte i where the byte at anchor1 of start i is a special byte. That byte is looked up
+// by its low four bits in a table that holds 0x0D at 0x0D, 0x1A at 0x0A and 0xFF (which no
+// byte below 0x80 is) elsewhere, a byte from 0x80 up as 0, and compared with what it looked up.
+SKERN_AVX512 inline Block512 specialFlags512(const Wanted512& w, const unsigned char* at) {
+  Block512 first = load512(at);
+  return xor512(lookUp512(w.special, first), first);
+}
+
+// The flags of `anchorFlags512`, with `checkSpecial` also 0 where `specialFlags512` says so.
 SKERN_AVX512 inline Block512 flags512(const Wanted512& w, const unsigned char* at,
                                       std::size_t distance, bool checkSpecial) {
-  Block512 first = load512(at);
-  Block512 flags =
-      or512(orXor512(first, w.fold1, w.byte1), orXor512(load512(at + distance), w.fold2, w.byte2));
-  return checkSpecial ? min512(flags, xor512(lookUp512(w.special, first), first)) : flags;
+  Block512 flags = anchorFlags512(w, at, distance);
+  return checkSpecial ? min512(flags, specialFlags512(w, at)) : flags;
 }
 
 // What the block of 64 starts whose bytes at anchor1 are the bytes at `at` holds, told apart.
 SKERN_AVX512 inline Candidates block512(const Wanted512& w, const unsigned char* at,
                                         std::size_t distance, bool checkSpecial) {
-  Block512 first = load512(at);
-  Block512 found =
-      or512(orXor512(first, w.fold1, w.byte1), orXor512(load512(at + distance), w.fold2, w.byte2));
-  bool special = checkSpecial && zeros512(xor512(lookUp512(w.special, first), first)) != 0;
-  return Candidates{zeros512(found), special};
+  bool special = checkSpecial && zeros512(specialFlags512(w, at)) != 0;
+  return Candidates{zeros512(anchorFlags512(w, at, distance)), special};
 }
 
 // With AVX-512: the first block of 64 starts where it lies, then the blocks whose bytes at
@@ -131,7 +138,7 @@ SKERN_AVX512 Candidates find512(const TermSearcher& s, const unsigned char* base
 
 #if defined(SKERN_BLOCKS64)
 // With AVX2: blocks of 64 starts, in two halves of 32, the bytes at either anchor read where
-// they lie; special bytes looked up as in `flags512`.
+// they lie; special bytes looked up as in `specialFlags512`.
 SKERN_AVX2 Candidates find64(const TermSearcher& s, const unsigned char* base, std::size_t last,
                              bool checkSpecial, std::size_t& start) {
   const Block64 byte1 = splat64(static_cast<char>(s.byte1));
