@@ -21,22 +21,20 @@ struct Chooser {
   std::optional<std::mt19937> random;
   std::vector<std::pair<std::size_t, std::size_t>> made;  // choice, options: replayed, then new
   std::size_t at = 0;                                     // choices made in this run
+  std::string trail;                                      // the same, as digits
 
   std::size_t pick(std::size_t options) {
     if (at == made.size()) made.push_back({random ? (*random)() % options : 0, options});
+    trail += std::to_string(made[at].first);
     return made[at++].first;
   }
   // Moves to the next sequence: the last choice with another option left takes it.
   bool next() {
     made.resize(at);
     at = 0;
+    trail.clear();
     while (!made.empty() && ++made.back().first == made.back().second) made.pop_back();
     return !made.empty();
-  }
-  std::string trail() const {
-    std::string all;
-    for (std::size_t i = 0; i < at; ++i) all += std::to_string(made[i].first);
-    return all;
   }
 };
 
@@ -98,7 +96,7 @@ class Conductor : public ThreadWaits {
       if (t.state == kStep || (t.state == kWaits && (*t.ready)())) able.push_back(i);
     }
     if (able.empty()) {
-      std::fprintf(stderr, "no thread can go on after the choices %s\n", chooser_.trail().c_str());
+      std::fprintf(stderr, "no thread can go on after the choices %s\n", chooser_.trail.c_str());
       std::abort();
     }
     holder_ = able[able.size() == 1 ? 0 : chooser_.pick(able.size())];
@@ -213,7 +211,7 @@ int everyOrder(const Listings& listings, int threads, Chooser& chooser, int most
   const std::string one = searched(listings, 1, nullptr);
   for (int runs = 1;; ++runs) {
     const std::string got = searched(listings, threads, &chooser);
-    EXPECT_EQ(got, one) << "after the choices " << chooser.trail();
+    EXPECT_EQ(got, one) << "after the choices " << chooser.trail;
     if (got != one || runs == most || !chooser.next()) return runs;
   }
 }
