@@ -1,6 +1,6 @@
 // The queue over every order of events: its threads run one at a time, a chooser picking which
 // goes on wherever several could (every sequence for small searches, seeded ones for larger).
-// Under the tightest limits each order must write what one thread writes; a state in which no
+// Under tight limits each order must write what one thread writes; a state in which no
 // thread can go on aborts with the choices that led to it instead of hanging.
 #include "files/scan_queue.h"
 
