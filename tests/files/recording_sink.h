@@ -1,5 +1,5 @@
-// A stand-in for a scan's output: what the scan reports, recorded event by event, and what of
-// it the output would show.
+// A stand-in for a scan's output: the events a scan reports, in order, and what of them the
+// output would show.
 #pragma once
 
 #include <cstdint>
@@ -15,10 +15,10 @@ struct ScanEvent {
   enum class Kind { kHit, kMessage, kProgress, kEnd };
   Kind kind = Kind::kHit;                     ///< What happened.
   std::uint64_t number = 0;                   ///< kHit: the element; kEnd: the elements.
-  std::string text;                           ///< kHit: the line; kMessage: the message.
-  std::string window;                         ///< kHit: the window.
-  MessageLevel level = MessageLevel::kError;  ///< kMessage: its level.
   bool ended = false;                         ///< kEnd: the text ended.
+  MessageLevel level = MessageLevel::kError;  ///< kMessage: its level.
+  std::string text = {};                      ///< kHit: the line; kMessage: the message.
+  std::string window = {};                    ///< kHit: the window.
   /// True when both are the same event.
   bool operator==(const ScanEvent&) const = default;
 };
@@ -28,21 +28,31 @@ class RecordingSink : public ScanSink {
  public:
   FileTally& tally() override { return tally_; }
   void hit(std::uint64_t element, std::string_view line, std::string_view window) override {
-    events.push_back({ScanEvent::Kind::kHit, element, std::string(line), std::string(window),
-                      MessageLevel::kError, false});
+    events.push_back({.kind = ScanEvent::Kind::kHit,
+                      .number = element,
+                      .text = std::string(line),
+                      .window = std::string(window)});
+    brief += 'H';
   }
   void message(MessageLevel level, std::string_view text) override {
-    events.push_back({ScanEvent::Kind::kMessage, 0, std::string(text), {}, level, false});
+    events.push_back(
+        {.kind = ScanEvent::Kind::kMessage, .level = level, .text = std::string(text)});
+    brief += level == MessageLevel::kError ? 'E' : 'A';
   }
   void progressStep() override {
-    events.push_back({ScanEvent::Kind::kProgress, 0, {}, {}, MessageLevel::kError, false});
+    events.push_back({.kind = ScanEvent::Kind::kProgress});
+    brief += 'P';
   }
   void endUnit(std::uint64_t elements, bool ended) override {
-    events.push_back({ScanEvent::Kind::kEnd, elements, {}, {}, MessageLevel::kError, ended});
+    events.push_back({.kind = ScanEvent::Kind::kEnd, .number = elements, .ended = ended});
+    brief += std::to_string(elements);
   }
   void flush() override {}
 
   std::vector<ScanEvent> events;  ///< In the order reported.
+  /// The same in short: H a hit, E or A a message of level error or all, P a progress step,
+  /// a unit's end as its elements.
+  std::string brief;
 
  private:
   FileTally tally_;

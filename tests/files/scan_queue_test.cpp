@@ -1,17 +1,16 @@
-// The queue over every order of events: its threads run one at a time, and wherever more than
-// one could go on, a chooser picks which does: every sequence of choices in turn for small
-// searches, seeded ones for larger. With output held past a cap of nothing, room for one job
-// and two walk steps, each order must end with the output of one thread. A state in which no
-// thread can go on is reported with the choices that led to it, not waited for.
+// The queue over every order of events: its threads run one at a time, a chooser picking which
+// goes on wherever several could (every sequence for small searches, seeded ones for larger).
+// Under tight limits each order must write what one thread writes; a state in which no
+// thread can go on aborts with the choices that led to it instead of hanging.
 #include "files/scan_queue.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
 #include <optional>
 #include <random>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -20,33 +19,28 @@ namespace {
 // Which thread goes on: every sequence of choices in turn (`next`), or choices drawn from a seed.
 struct Chooser {
   std::optional<std::mt19937> random;
-  std::vector<std::size_t> prefix;                        // of the sequence that runs
-  std::vector<std::pair<std::size_t, std::size_t>> made;  // choice, options
+  std::vector<std::pair<std::size_t, std::size_t>> made;  // choice, options: replayed, then new
+  std::size_t at = 0;                                     // choices made in this run
+  std::string trail;                                      // the same, as digits
 
   std::size_t pick(std::size_t options) {
-    if (random) return (*random)() % options;
-    made.push_back({made.size() < prefix.size() ? prefix[made.size()] : 0, options});
-    return made.back().first;
+    if (at == made.size()) made.push_back({random ? (*random)() % options : 0, options});
+    trail += std::to_string(made[at].first);
+    return made[at++].first;
   }
+  // Moves to the next sequence: the last choice with another option left takes it.
   bool next() {
-    while (!made.empty() && made.back().first + 1 >= made.back().second) made.pop_back();
-    if (made.empty()) return false;
-    prefix.clear();
-    for (auto [choice, options] : made) prefix.push_back(choice);
-    ++prefix.back();
-    made.clear();
-    return true;
-  }
-  std::string trail() const {
-    std::string all;
-    for (auto [choice, options] : made) all += std::to_string(choice);
-    return all;
+    made.resize(at);
+    at = 0;
+    trail.clear();
+    while (!made.empty() && ++made.back().first == made.back().second) made.pop_back();
+    return !made.empty();
   }
 };
 
-// Runs the walk's thread and the queue's threads one at a time. A thread runs until its next
-// step or wait, then hands over to one that can go on: a thread at a step, or one whose wait
-// would end now. Only the thread that runs touches the queue, so the order is the chooser's.
+// Runs the walk's thread and the queue's one at a time: each runs to its next step or wait,
+// then hands over to one that can go on (at a step, or at a wait that would end now). No
+// thread holds the queue's lock meanwhile, so the waits' conditions are read without it.
 class Conductor : public ThreadWaits {
  public:
   Conductor(std::size_t workers, Chooser& chooser) : workers_(workers), chooser_(chooser) {}
@@ -54,78 +48,61 @@ class Conductor : public ThreadWaits {
   void threadBegins() override {
     std::unique_lock<std::mutex> own(mutex_);
     const std::size_t me = threads_.size();
-    threads_.push_back({kStep, nullptr, nullptr, true});
+    threads_.push_back({kBegun});
     turn_.notify_all();
-    turn_.wait(own, [&] { return holder_ == me; });  // until the thread that runs hands over
+    turn_.wait(own, [&] { return holder_ == me; });
   }
   void threadEnds() override { pause(kEnded); }
   void wait(std::unique_lock<std::mutex>& lock, std::condition_variable&,
             const std::function<bool()>& ready) override {
     while (!ready()) {
       lock.unlock();
-      pause(kWaits, lock.mutex(), &ready);
+      pause(kWaits, &ready);
       lock.lock();
     }
   }
-  /// A step of a stand-in scanner or of the walk: any thread may go on next.
+  /// A step of the walk or of a stand-in scanner: any thread may go on next.
   void step() { pause(kStep); }
   /// Waits on the walk's thread until every thread of the queue has ended.
   void awaitWorkersEnded() {
     const std::function<bool()> ended = [this] {
-      for (std::size_t i = 1; i < threads_.size(); ++i)
-        if (threads_[i].state != kEnded) return false;
-      return true;
+      return std::all_of(threads_.begin() + 1, threads_.end(),
+                         [](const Thread& t) { return t.state == kEnded; });
     };
-    pause(kWaits, nullptr, &ended);
+    pause(kWaits, &ended);
   }
 
  private:
-  enum State { kRuns, kStep, kWaits, kEnded };
+  enum State { kRuns, kStep, kWaits, kEnded, kBegun };
   struct Thread {
     State state = kRuns;
-    std::mutex* lock = nullptr;                    // kWaits: what guards what it waits for
     const std::function<bool()>* ready = nullptr;  // kWaits: whether its wait would end
-    bool fresh = false;                            // begun, and not yet run
   };
 
-  // Leaves the thread that runs in `state` and hands the run over to a thread that can go on,
-  // chosen; returns once the run comes back to this one (at once if it has ended). With the
-  // caller held here, only the chosen one runs. Nothing able to go on is a deadlock: the
-  // walk's thread never ends.
-  void pause(State state, std::mutex* lock = nullptr,
-             const std::function<bool()>* ready = nullptr) {
+  // Leaves the running thread in `state`, hands over to a chosen thread that can go on and
+  // returns when the run comes back. None able to go on is a deadlock: the walk never ends.
+  void pause(State state, const std::function<bool()>* ready = nullptr) {
     std::unique_lock<std::mutex> own(mutex_);
     const std::size_t me = holder_;
-    threads_[me] = {state, lock, ready};
-    // Every thread of the queue is started by the time the walk hands over first; each one
-    // reaches `threadBegins` by itself.
-    turn_.wait(own, [&] { return threads_.size() == workers_ + 1; });
+    threads_[me] = {state, ready};
+    turn_.wait(own, [&] { return threads_.size() == workers_ + 1; });  // every thread begun
     std::vector<std::size_t> able;
     for (std::size_t i = 0; i < threads_.size(); ++i) {
-      Thread& t = threads_[i];
-      // A thread just begun runs first, up to its wait for a job: when a thread starts makes
-      // no difference the queue could see.
-      if (t.fresh) {
-        t.fresh = false;
+      const Thread& t = threads_[i];
+      if (t.state == kBegun) {  // runs to its wait for a job first: the queue cannot tell when
         able = {i};
         break;
       }
-      if (t.state == kWaits && t.lock != nullptr) t.lock->lock();
       if (t.state == kStep || (t.state == kWaits && (*t.ready)())) able.push_back(i);
-      if (t.state == kWaits && t.lock != nullptr) t.lock->unlock();
     }
     if (able.empty()) {
-      std::string states;
-      for (const Thread& t : threads_) states += "RSWE"[t.state];
-      std::fprintf(stderr, "no thread can go on (threads %s) after the choices %s\n",
-                   states.c_str(), chooser_.trail().c_str());
+      std::fprintf(stderr, "no thread can go on after the choices %s\n", chooser_.trail.c_str());
       std::abort();
     }
     holder_ = able[able.size() == 1 ? 0 : chooser_.pick(able.size())];
     threads_[holder_].state = kRuns;
     turn_.notify_all();
-    if (state == kEnded) return;
-    turn_.wait(own, [&] { return holder_ == me; });  // until a thread that runs hands back
+    if (state != kEnded) turn_.wait(own, [&] { return holder_ == me; });
   }
 
   const std::size_t workers_;
@@ -170,9 +147,8 @@ class StandIn : public UnitScanner {
 
  private:
   const Planned& find(const std::string& name) const {
-    for (const Planned& planned : plan_)
-      if (planned.name == name) return planned;
-    throw std::logic_error("not planned: " + name);
+    return *std::find_if(plan_.begin(), plan_.end(),
+                         [&](const Planned& planned) { return planned.name == name; });
   }
   // The hits of piece `piece`, numbered from `first` in the unit; piece 1 adds a message.
   void hits(const Planned& planned, std::uint64_t piece, std::uint64_t first, ScanSink& out) {
@@ -189,12 +165,10 @@ class StandIn : public UnitScanner {
 
 using Listings = std::vector<std::vector<Planned>>;
 
-// What a search writes, hits and messages in one stream, on `threads` threads run one at a
-// time by `chooser` (none: as they come), where the scanner made `failingScanner`-th cannot be
-// made (0: none). Each listing holds the files of one listing of the walk; a walk message
-// follows each but the first and the last.
-std::string searched(const Listings& listings, int threads, Chooser* chooser,
-                     int failingScanner = 0) {
+// What a search writes (hits and messages in one stream) on `threads` threads, run one at a
+// time by `chooser` (none: freely), where the `failing`-th scanner cannot be made (0: none).
+// Each listing is one of the walk's; a walk message follows each but the first and the last.
+std::string searched(const Listings& listings, int threads, Chooser* chooser, int failing = 0) {
   std::vector<Planned> plan;
   for (const auto& listing : listings) plan.insert(plan.end(), listing.begin(), listing.end());
   std::FILE* stream = std::tmpfile();
@@ -206,10 +180,10 @@ std::string searched(const Listings& listings, int threads, Chooser* chooser,
     if (chooser != nullptr) conductor = std::make_unique<Conductor>(threads, *chooser);
     int made = 0;
     auto makeScanner = [&]() -> std::unique_ptr<UnitScanner> {
-      if (++made == failingScanner) throw std::bad_alloc();
+      if (++made == failing) throw std::bad_alloc();
       return std::make_unique<StandIn>(plan, conductor.get());
     };
-    // Output held past a cap of nothing, room for one job and two walk steps, two files a job.
+    // Nothing held past the cap, one job waiting, four walk steps ahead, two files a job.
     ScanQueue queue(makeScanner, streams, threads, QueueLimits{0, 0, 4, 2, 2}, conductor.get());
     for (std::size_t i = 0; i < listings.size(); ++i) {
       std::vector<FileToScan> files;
@@ -231,22 +205,15 @@ std::string searched(const Listings& listings, int threads, Chooser* chooser,
   return all;
 }
 
-// Runs `listings` on `threads` threads in every order `chooser` gives, at most `most`, against
-// one thread's output; returns how many orders ran.
+// Runs `listings` on `threads` threads in the orders `chooser` gives, at most `most`, each
+// against what one thread writes; returns how many ran.
 int everyOrder(const Listings& listings, int threads, Chooser& chooser, int most) {
   const std::string one = searched(listings, 1, nullptr);
-  int runs = 0;
-  do {
-    ++runs;
-    std::string got = searched(listings, threads, &chooser);
-    if (got != one) {
-      ADD_FAILURE() << "after the choices " << chooser.trail() << ":\n"
-                    << got << "against\n"
-                    << one;
-      break;
-    }
-  } while (runs < most && chooser.next());
-  return runs;
+  for (int runs = 1;; ++runs) {
+    const std::string got = searched(listings, threads, &chooser);
+    EXPECT_EQ(got, one) << "after the choices " << chooser.trail;
+    if (got != one || runs == most || !chooser.next()) return runs;
+  }
 }
 
 TEST(ScanQueueOrders, SmallSearchesInEveryOrder) {
@@ -254,14 +221,11 @@ TEST(ScanQueueOrders, SmallSearchesInEveryOrder) {
     Listings listings;
     int leastOrders;
   } rows[] = {
-      // Two big files, each cut by the thread that took it: the pieces of the second must not
-      // go ahead of the first's in the queue, where every thread would wait for a piece none
-      // takes.
+      // Two files cut by their threads: the second's pieces queued first would stall every thread.
       {{{{"a", 3}}, {{"b", 2, 2}}}, 1000},
-      // A piece that ends the file's text: what later pieces show is dropped, whenever they end.
+      // A piece that ends the file's text: later pieces show nothing, whenever they end.
       {{{{"a", 3, 1, 1}}, {{"b", 1}}}, 100},
-      // A job of whole files and a cut one, whose rest goes back to the queue behind its
-      // pieces, and a walk message between the listings.
+      // A job's rest queued behind the pieces of its file cut, and a walk message.
       {{{{"a", 1}, {"b", 2}}, {{"c", 1}}, {{"d", 1}}}, 1000},
   };
   for (const auto& row : rows) {
