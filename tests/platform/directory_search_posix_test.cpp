@@ -16,8 +16,8 @@
 namespace {
 
 // The failure the stand-ins give the folder `directory` (exactly as opendir is asked for it):
-// opendir fails with `openError`, or readdir with `readError` after `readsBefore` entries (-1:
-// in place of the end).
+// opendir fails with `openError`, or readdir with `readError` after `readsBefore` entries or
+// (-1) at the end.
 struct ListingFault {
   std::string directory;
   int openError = 0;
@@ -33,7 +33,7 @@ ListingFault fault;
 // Stand-ins for the C library's own, which they call for every other folder.
 extern "C" DIR* opendir(const char* name) {
   static auto real = reinterpret_cast<DIR* (*)(const char*)>(dlsym(RTLD_NEXT, "opendir"));
-  bool faulted = !fault.directory.empty() && name == fault.directory;
+  bool faulted = name == fault.directory;
   if (faulted && fault.openError != 0) {
     errno = fault.openError;
     return nullptr;
@@ -49,17 +49,8 @@ extern "C" DIR* opendir(const char* name) {
 extern "C" dirent* readdir(DIR* stream) {
   static auto real = reinterpret_cast<dirent* (*)(DIR*)>(dlsym(RTLD_NEXT, "readdir"));
   if (stream != fault.stream || fault.readError == 0) return real(stream);
-  if (fault.reads == fault.readsBefore) {
-    errno = fault.readError;
-    return nullptr;
-  }
-  errno = 0;
-  dirent* found = real(stream);
-  if (found != nullptr) {
-    ++fault.reads;
-  } else if (errno == 0 && fault.readsBefore < 0) {
-    errno = fault.readError;
-  }
+  dirent* found = fault.reads++ == fault.readsBefore ? nullptr : real(stream);
+  if (found == nullptr) errno = fault.readError;  // before the end, or in its place
   return found;
 }
 
