@@ -1,6 +1,5 @@
-// Any raw command line through splitCommandText, argument 1 through parseExpressionText (after an
-// earlier expression when there is an argument 2): the program name first, and no empty group or
-// alternative in an expression that parsed.
+// Any command line split (the program name first), its argument 1 parsed as an expression (after
+// an earlier one when there is an argument 2): no empty group or alternative in one that parsed.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>

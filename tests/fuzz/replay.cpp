@@ -1,5 +1,4 @@
-// Runs a fuzz target over every input in the folder named on its command line, as a regression
-// test in every build: the target aborts on an input that breaks what it checks.
+// Runs a fuzz target over every input of the folder it is given: it aborts on one that fails.
 #include <cstdint>
 #include <filesystem>
 #include <fstream>

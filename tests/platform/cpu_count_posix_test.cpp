@@ -1,5 +1,4 @@
-// The CPU quota of control groups as the kernel shows them, in a folder of the test's own: the
-// least quota on the way up from the process's group, in either hierarchy or both.
+// Control groups' CPU quota, staged in a folder: the least on the way up, in either hierarchy.
 #include <gtest/gtest.h>
 #include <unistd.h>
 

@@ -1,8 +1,5 @@
-// Folders whose listing fails in a way no case can stage, not even as an unprivileged user: the
-// system's opendir and readdir are stood in for in this binary, so that one named folder fails
-// to open, or fails part way through its entries, with a chosen error. Such a listing is
-// incomplete and holds the entries read before it failed. (A folder that is not there gives a
-// complete listing: the recursion cases see it as not found.)
+// Folders whose listing fails in ways no case can stage: opendir and readdir are stood in for in
+// this binary. Such a listing is incomplete and holds the entries read before the failure.
 #include <dirent.h>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -18,9 +15,9 @@
 
 namespace {
 
-// The failure that the stand-ins below give the folder `directory` (as opendir is asked for it,
-// a final slash aside): opendir fails with `openError`, or readdir with `readError` after
-// `readsBefore` entries (at the end of the entries when negative).
+// The failure the stand-ins give the folder `directory` (exactly as opendir is asked for it):
+// opendir fails with `openError`, or readdir with `readError` after `readsBefore` entries or
+// (-1) at the end.
 struct ListingFault {
   std::string directory;
   int openError = 0;
@@ -31,17 +28,12 @@ struct ListingFault {
 };
 ListingFault fault;
 
-std::string withoutFinalSlash(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
-}
-
 }  // namespace
 
 // Stand-ins for the C library's own, which they call for every other folder.
 extern "C" DIR* opendir(const char* name) {
   static auto real = reinterpret_cast<DIR* (*)(const char*)>(dlsym(RTLD_NEXT, "opendir"));
-  bool faulted = !fault.directory.empty() && withoutFinalSlash(name) == fault.directory;
+  bool faulted = name == fault.directory;
   if (faulted && fault.openError != 0) {
     errno = fault.openError;
     return nullptr;
@@ -57,17 +49,8 @@ extern "C" DIR* opendir(const char* name) {
 extern "C" dirent* readdir(DIR* stream) {
   static auto real = reinterpret_cast<dirent* (*)(DIR*)>(dlsym(RTLD_NEXT, "readdir"));
   if (stream != fault.stream || fault.readError == 0) return real(stream);
-  if (fault.reads == fault.readsBefore) {
-    errno = fault.readError;
-    return nullptr;
-  }
-  errno = 0;
-  dirent* found = real(stream);
-  if (found != nullptr) {
-    ++fault.reads;
-  } else if (errno == 0 && fault.readsBefore < 0) {
-    errno = fault.readError;
-  }
+  dirent* found = fault.reads++ == fault.readsBefore ? nullptr : real(stream);
+  if (found == nullptr) errno = fault.readError;  // before the end, or in its place
   return found;
 }
 
@@ -89,8 +72,7 @@ class UnlistedFolder : public testing::Test {
     threadDirectory().release();
     std::filesystem::remove_all(root);
   }
-  // What the host lists of `folder` below the root for `pattern`: the matches, then after a
-  // bar the subdirectories, then "incomplete" when the listing says so.
+  // The listing of `folder` below the root for `pattern`: "matches | subdirectories incomplete".
   std::string listed(const std::string& folder, const char* pattern = "*.txt") {
     threadDirectory().release();  // each listing opens its folder afresh
     DirectoryListing listing = HostDirectoryLister().list(root + folder, pattern, true);
@@ -100,33 +82,23 @@ class UnlistedFolder : public testing::Test {
     for (const DirectoryEntry& entry : listing.subdirectories) all += " " + entry.name;
     return listing.incomplete ? all + " incomplete" : all;
   }
-  // Makes `folder` below the root fail to open with `openError`, or fail to read with
-  // `readError` after `readsBefore` entries.
-  void fail(const std::string& folder, int openError, int readError = 0, long readsBefore = -1) {
-    fault = ListingFault();
-    fault.directory = root + folder;
-    fault.openError = openError;
-    fault.readError = readError;
-    fault.readsBefore = readsBefore;
-  }
-
   std::string root;
 };
 
 TEST_F(UnlistedFolder, FailingToOpenForAnyReasonButAbsenceGivesAnIncompleteListing) {
   for (int error : {EACCES, EIO, ENOMEM, EMFILE, ELOOP, ENAMETOOLONG}) {
-    fail("/sub", error);
+    fault = {root + "/sub/", error};
     EXPECT_EQ(listed("/sub/") + "," + listed("/"), "| incomplete,a.txt b.txt | sub z") << error;
   }
 }
 
 TEST_F(UnlistedFolder, AFolderThatFailsPartWayGivesTheEntriesReadBefore) {
-  fail("", 0, EIO, -1);  // every entry read, then an error in place of the end
+  fault = {root + "/", 0, EIO};  // every entry read, then an error in place of the end
   EXPECT_EQ(listed("/"), "a.txt b.txt | sub z incomplete");
-  fail("", 0, ENOMEM, 0);
+  fault = {root + "/", 0, ENOMEM, 0};
   EXPECT_EQ(listed("/"), "| incomplete");
   // Three entries of six ("." and ".." among them): whatever they are, those three only.
-  fail("", 0, EIO, 3);
+  fault = {root + "/", 0, EIO, 3};
   const std::string three = listed("/", "*");
   EXPECT_EQ(std::count(three.begin(), three.begin() + three.find('|'), ' '), 3) << three;
   EXPECT_TRUE(three.ends_with(" incomplete")) << three;

@@ -1,6 +1,5 @@
 // The POSIX file reader: files read ahead in batches come out exactly as on disk, in any order,
-// whatever took their place, however few descriptors are left; once the reader is gone, no
-// descriptor of its own (files, directory, ring) stays open.
+// whatever took their place, however few descriptors are left, and leave no descriptor open.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -22,10 +21,15 @@ int openDescriptors() {
   return static_cast<int>(std::distance(begin(entries), end(entries)));
 }
 
-// Bytes that differ from file to file and from place to place.
-std::string contentOf(int file, std::size_t size) {
-  std::string bytes(size, '\0');
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 131 + file * 7) % 251);
+// Sizes around the bytes read with the open (65536) and with the read after it (4096).
+const std::size_t kSizes[] = {0,     1,     17,    100,   4095,  4096,   4097,  20000,
+                              65535, 65536, 65537, 69632, 69633, 140000, 200000};
+
+// The bytes of file number `file`: a size of kSizes, bytes that differ from file to file.
+std::string contentOf(int file) {
+  std::string bytes(kSizes[file % std::size(kSizes)], '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    bytes[i] = static_cast<char>((i * 131 + file * 7) % 251);
   return bytes;
 }
 
@@ -66,52 +70,30 @@ class Reader : public testing::Test {
 };
 
 TEST_F(Reader, EveryFileComesOutWholeInAnyOrder) {
-  // Sizes around the bytes read with the open, over more files than one batch holds.
-  const std::size_t sizes[] = {0, 1, 65535, 65536, 65537, 200000, 17};
-  std::vector<std::string> paths;
-  for (int i = 0; i < 45; ++i)
-    paths.push_back(write(std::to_string(i), contentOf(i, sizes[i % 7])));
+  std::vector<std::string> paths;  // more than one batch holds
+  for (int i = 0; i < 45; ++i) paths.push_back(write(std::to_string(i), contentOf(i)));
   reader->expectFiles(paths);
-  // In order with one passed over, then that one, one never announced, and some backwards.
-  // The files after the one passed over still come from the batch read ahead: one removed
-  // once its batch was opened is still read.
+  // In order with 3 passed over, then 3, one never announced, and some backwards; 5, removed
+  // once its batch was opened, is still read.
   std::vector<int> order;
   for (int i = 0; i < 45; ++i)
     if (i != 3) order.push_back(i);
   order.insert(order.end(), {3, -1, 44, 43, 42});
   for (int i : order) {
     std::string path = i < 0 ? write("other", "not announced") : paths[i];
-    EXPECT_EQ(readAll(path), i < 0 ? "not announced" : contentOf(i, sizes[i % 7])) << path;
+    EXPECT_EQ(readAll(path), i < 0 ? "not announced" : contentOf(i)) << path;
     ASSERT_TRUE(i != 0 || unlink(paths[5].c_str()) == 0);
   }
 }
 
-TEST_F(Reader, BatchesThatRunOutOfDescriptors) {
-  std::vector<std::string> paths, got;
-  for (int i = 0; i < 40; ++i) paths.push_back(write(std::to_string(i), contentOf(i, 100 + i)));
-  EXPECT_EQ(readAll(paths[0]), contentOf(0, 100));  // the batch size is set by the limit now
-  rlimit saved{};
-  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
-  rlimit low = {static_cast<rlim_t>(openDescriptors() + 3), saved.rlim_max};
-  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);  // room for far fewer files than a batch opens
-  reader->expectFiles(paths);
-  for (const std::string& path : paths) got.push_back(readAll(path));
-  reader->reset();
-  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
-  for (int i = 0; i < 40; ++i) EXPECT_EQ(got[i], contentOf(i, 100 + i)) << i;
-}
-
 // Files listed, then removed or replaced by a directory or a FIFO, are not opened (a FIFO may
-// give nothing, and never blocks). Whatever share of its operations the ring gives up on, and
-// in whichever way, every other file comes out as it is on disk.
-TEST_F(Reader, FilesThatChangedSinceTheListingAndOperationsTheRingFails) {
-  // Sizes around the bytes read with the open and the read after it.
-  const std::size_t sizes[] = {0,     1,     100,   4095,  4096,  4097,  20000,
-                               65535, 65536, 65537, 69632, 69633, 140000};
+// give nothing, and never blocks); every other one comes out as on disk, in batches that span
+// two folders, whatever share of its operations the ring fails, and with descriptors running out.
+TEST_F(Reader, FilesThatChangedSinceTheListingInBatchesThatFail) {
   std::vector<std::string> paths, truth;
   for (int d = 0; d < 3; ++d) ASSERT_EQ(mkdir((root + "/" + std::to_string(d)).c_str(), 0755), 0);
   for (int i = 0; i < 300; ++i) {
-    truth.push_back(contentOf(i, sizes[i % 13]));
+    truth.push_back(contentOf(i));
     paths.push_back(write(std::to_string(i / 100) + "/" + std::to_string(i), truth.back()));
     if (i % 50 != 7 && i % 50 != 31 && i % 50 != 43) continue;
     truth.back() = "<no open>";
@@ -119,41 +101,26 @@ TEST_F(Reader, FilesThatChangedSinceTheListingAndOperationsTheRingFails) {
     const char* path = paths.back().c_str();
     ASSERT_EQ(i % 50 == 31 ? mkdir(path, 0755) : i % 50 == 43 ? mkfifo(path, 0644) : 0, 0);
   }
-  std::vector<unsigned> failing = {0};
-  if (reader->batchesAreJoined()) failing = {0, 1, 2, 3, 7};  // else each is a plain call
-  for (unsigned every : failing) {
-    reader->failBatchOperations(every);
-    // Read as a scan reads them: announced 16 at a time, then opened in that order.
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-      if (i % 16 == 0) {
-        auto from = paths.begin() + static_cast<std::ptrdiff_t>(i);
-        reader->expectFiles(std::vector<std::string>(
-            from, from + std::min<std::ptrdiff_t>(16, paths.end() - from)));
-      }
-      std::string got = readAll(paths[i]);
-      EXPECT_TRUE(got == truth[i] || (i % 50 == 43 && got.empty()))
-          << "one in " << every << " failed: " << paths[i] << " gave " << got.size()
-          << " bytes for " << truth[i].size();
-    }
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+  // One in `every` operations of the ring failed, where it joins them (else each is a plain
+  // call); last (the batch size already set), none, with room for far fewer files than a batch.
+  for (int every : {0, 1, 2, 3, 7, -1}) {
+    if (every > 0 && !reader->batchesAreJoined()) continue;
+    reader->failBatchOperations(static_cast<unsigned>(std::max(every, 0)));
+    rlimit low = {static_cast<rlim_t>(openDescriptors() + 3), saved.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, every < 0 ? &low : &saved), 0);
+    reader->expectFiles(paths);
+    std::vector<std::string> got;
+    for (const std::string& path : paths) got.push_back(readAll(path));
     reader->reset();
-    reader->failBatchOperations(0);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+      EXPECT_TRUE(got[i] == truth[i] || (i % 50 == 43 && got[i].empty()))
+          << "pass " << every << ": " << paths[i] << " gave " << got[i].size() << " bytes for "
+          << truth[i].size();
+    }
   }
-}
-
-// A batch shares the directory of its first path; a path elsewhere, or a name relative to the
-// current directory, is still opened by its whole name.
-TEST_F(Reader, PathsBesideTheSharedDirectory) {
-  ASSERT_EQ(mkdir((root + "/x").c_str(), 0755), 0);
-  std::vector<std::string> paths = {write("x/in", "in x"), write("beside", "beside x")};
-  reader->expectFiles(paths);
-  // (In this order: the first names the directory.)
-  EXPECT_EQ(readAll(paths[0]) + "," + readAll(paths[1]), "in x,beside x");
-  write("x1", "relative");
-  const std::filesystem::path home = std::filesystem::current_path();
-  std::filesystem::current_path(root);
-  reader->expectFiles(std::vector<std::string>{"x1", "beside"});
-  EXPECT_EQ(readAll("x1") + "," + readAll("beside"), "relative,beside x");
-  std::filesystem::current_path(home);
 }
 
 }  // namespace
