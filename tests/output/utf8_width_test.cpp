@@ -1,5 +1,4 @@
-// The columns of code points at the edges of the width table's ranges, and which byte
-// sequences are UTF-8.
+// The columns of code points at the width table's range edges; which byte sequences are UTF-8.
 #include "output/utf8_width.h"
 
 #include <gtest/gtest.h>
