@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -24,17 +23,12 @@ TEST(ReadOptions, Settings) {
          s.rightMargin = 40;
        }},
       {{"-#5", "-+2", "-d-"}, [](Settings& s) { s.lineWindow = 2; }},
-      {{"-+2", "-#5"}, [](Settings& s) { s.charWindow = 5; }},
       {{"-b50:10", "-b25"}, [](Settings& s) { s.binaryTestChars = 10, s.binaryThreshold = 2; }},
       {{"-b200:2000000000", "-#-99999999999"},
        [](Settings& s) {
          s.binaryTestChars = 2000000000, s.binaryThreshold = INT_MAX, s.charWindow = INT_MIN;
        }},
       {{"-b20", "-b-"}, [](Settings& s) { s.binaryTestChars = 0; }},
-      {{"-vse"},
-       [](Settings& s) {
-         s.verboseErrors = true, s.sanityIndicator = false, s.diagnosticStream = stdout;
-       }},
       {{"-vs", "-v"},
        [](Settings& s) { s.verboseErrors = s.verboseAll = true, s.sanityIndicator = false; }},
       {{"-v", "-v-"}, [](Settings& s) { s.sanityIndicator = false; }},

@@ -19,14 +19,9 @@ TEST(FindTerm, CaseWordsAndTrimming) {
     long long expected;
   };
   const Row rows[] = {
-      {"Foo bar", "foo", true, false, false, 0},
-      {"Foo bar", "foo", false, false, false, -1},
-      {"\xc9", "\xe9", true, false, false, -1},  // only a-z fold
-      {"{", "[", true, false, false, -1},        // bytes that differ by 0x20 but are no letters
-      {"ab", "abc", true, false, false, -1},     // an occurrence must lie inside the text
+      {"{", "[", true, false, false, -1},     // bytes that differ by 0x20 but are no letters
+      {"ab", "abc", true, false, false, -1},  // an occurrence must lie inside the text
       {"aaa", "aa", true, true, false, -1},
-      {"aaa aa", "aa", true, true, false, 4},
-      {"foo9", "foo", true, true, false, -1},
       {"xfoo", "foo", true, true, false, -1},
       // With trimming the first and last bytes are only neighbours.
       {"-b-", "b", true, true, true, 0},
@@ -34,8 +29,6 @@ TEST(FindTerm, CaseWordsAndTrimming) {
       {" foox", "foo", true, true, true, -1},
       {"abc", "a", true, false, true, 0},  // without whole words the whole text is searched
       // Empty terms.
-      {"abc", "", true, false, false, -1},
-      {"abc", "", false, false, false, 0},
       {"", "", false, true, false, -1},
       {"-", "", false, true, false, 0},
       {"a  b", "", false, true, false, 2},

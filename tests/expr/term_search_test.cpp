@@ -21,13 +21,11 @@ long long naiveSearch(std::string_view text, std::string_view term, bool ignoreC
   return -1;
 }
 
-// Every vector level the processor runs, against the byte-by-byte search, on random texts of
-// a few bytes that hold near misses, planted occurrences and special bytes anywhere, at every
-// alignment and with their last bytes at the end of the memory they lie in.
+// Every vector level the processor runs against the byte-by-byte search, on random texts with
+// near misses, planted occurrences and special bytes, at every alignment and at memory's end.
 TEST(TermSearch, EveryLevelAgainstBytes) {
   const VectorLevel levels[] = {VectorLevel::avx512bw, VectorLevel::avx2, VectorLevel::basic};
-  // Letters in both cases, bytes that differ from them by 0x20 but are no letters, a line
-  // feed beside the special bytes, and a byte from 0x80 up.
+  // Letters in both cases, bytes 0x20 from them that are no letters, a line feed, bytes >= 0x80.
   const std::string alphabet = "abqQZz@`[{\n-\xe1\xc1";
   int levelsRun = 0;
   for (VectorLevel level : levels) {

@@ -1,6 +1,3 @@
-// A window of a stretch holds the expression exactly when `evaluateHit` finds it in the
-// window's text (whose rules the term matching test and the cases state): at the window's
-// edges under the whole-word rule, and after the text before the windows has been let go of.
 #include "expr/window_search.h"
 
 #include <gtest/gtest.h>
@@ -20,8 +17,9 @@ PreparedExpression prepared(const char* text, bool ignoreCase, bool wholeWords) 
   return prepareExpression(parser.expression, ignoreCase, wholeWords);
 }
 
-// Random stretches and windows that move on as a scan's do (a little back now and then), the
-// text before them let go of: the answer is evaluateHit's over the window's text, every time.
+// A window of a stretch holds the expression exactly when `evaluateHit` finds it in the
+// window's text: on random stretches and windows that move on as a scan's do (a little back
+// now and then), at the window's edges under the whole-word rule, the text before let go of.
 TEST(WindowSearch, AgreesWithEvaluateHit) {
   const char* const expressions[] = {"a&b",    "x&ab|ba", "x&a b&b",      "x&aa|b-&ba",
                                      "x&abab", "x&A-",    "x&b&ab|bb|a ", "x&aaa"};

@@ -1,5 +1,4 @@
-// The columns of code points at the edges of the width table's ranges, and which byte
-// sequences are UTF-8.
+// The columns of code points at the width table's range edges; which byte sequences are UTF-8.
 #include "output/utf8_width.h"
 
 #include <gtest/gtest.h>
@@ -34,7 +33,6 @@ TEST(Utf8Width, WellFormedSequences) {
     bool utf8;  // holds a byte above 127 and is UTF-8 throughout
   } rows[] = {
       {"plain ASCII", false},
-      {"\xd0\xb4 \xe6\x97\xa5 \xf0\x9f\x98\x80 e\xcc\x81", true},
       {"\xc2\x80\xdf\xbf\xe0\xa0\x80\xef\xbf\xbf\xf0\x90\x80\x80\xf4\x8f\xbf\xbf", true},
       {"\xc0\x80", false},          // overlong NUL
       {"\xc1\xbf", false},          // overlong ASCII
@@ -46,7 +44,6 @@ TEST(Utf8Width, WellFormedSequences) {
       {"\xd0", false},        // cut at the end
       {"\xe6\x97 x", false},  // cut in the middle
       {"\xb4", false},        // a stray continuation byte
-      {"\xff\xfe", false},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(isMultibyteUtf8(row.bytes), row.utf8) << row.bytes;
