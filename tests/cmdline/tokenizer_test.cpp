@@ -20,6 +20,8 @@ struct Row {
 
 TEST(SplitCommandText, QuoteRules) {
   const Row rows[] = {
+      {"skern a \"b c\" d", {"a", "b c", "d"}},
+      {"skern ab\"cd", {"ab", "cd"}},
       {"skern \"ab\"cd", {"ab", "cd"}},
       {"skern \"\"ab", {"\"ab"}},
       {"skern a\"\"b", {"a\"b"}},
@@ -28,6 +30,7 @@ TEST(SplitCommandText, QuoteRules) {
       {"skern ab\"\"\" x", {"ab\"", "x"}},
       {"skern \"\" x", {"\"", "x"}},
       {"skern -p\"C:\\Program Files\"", {"-p", "C:\\Program", "Files"}},
+      {"skern \"-pC:\\Program Files\"", {"-pC:\\Program Files"}},
       {"skern x \"", {"x", ""}},
       {"skern a\tb", {"a", "b"}},
       {"skern \x01\x02 a\x01z", {"a\x01z"}},
