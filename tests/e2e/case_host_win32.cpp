@@ -13,10 +13,7 @@ const char kSeparator = '\\';
 
 namespace {
 
-std::vector<HANDLE> unlisted;  // folders held open, sharing nothing, while a case runs
-
-// A path as Windows spells it: a Unix path (such as the build's own, compiled in) lies on
-// Wine's drive Z:, which maps the Unix root; every slash becomes a backslash.
+// A path as Windows spells it: a Unix path (the build's own) lies on Wine's drive Z:.
 std::string windowsPath(std::string path) {
   if (!path.empty() && path[0] == '/') path = "Z:" + path;
   for (char& c : path) c = c == '/' ? '\\' : c;
@@ -47,24 +44,18 @@ std::string makeFolder() {
   }
 }
 
-// A folder that another program holds open without sharing cannot be listed: the search
-// fails with a sharing violation.
+// A folder held open, shared with no one, cannot be listed: the search meets a sharing violation.
 bool stageSpecial(const std::string& kind, const std::string& path) {
   if (kind == "unlisted") {
     HANDLE folder = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (folder != INVALID_HANDLE_VALUE) unlisted.push_back(folder);
+    if (folder != INVALID_HANDLE_VALUE) undoStaging.push_back([folder] { CloseHandle(folder); });
     return folder != INVALID_HANDLE_VALUE;
   }
   DWORD attribute = kind == "hidden" ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_SYSTEM;
   DWORD before = GetFileAttributesA(path.c_str());
   return (kind == "hidden" || kind == "system") && before != INVALID_FILE_ATTRIBUTES &&
          SetFileAttributesA(path.c_str(), before | attribute);
-}
-
-void releaseSpecial() {
-  for (HANDLE folder : unlisted) CloseHandle(folder);
-  unlisted.clear();
 }
 
 int runLine(const std::string& program, const std::string& root, const std::string& line,
