@@ -64,8 +64,8 @@ int runLine(const std::string& program, const std::string& root, const std::stri
     prctl(PR_SET_PDEATHSIG, SIGKILL);     // and no life beyond the runner's (a hang ends with it),
     if (getppid() != runner) _exit(125);  // also if it ended before the line above
     // Without the power to read any file whatever its mode, root too meets unreadable files.
-    prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0);
-    prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0);
+    for (int power : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH})
+      prctl(PR_CAPBSET_DROP, power, 0, 0, 0);
     const std::string to = master >= 0 ? "/dev/null" : limits.fullOutput ? "/dev/full" : out;
     dup2(open("/dev/null", O_RDONLY), 0);
     dup2(open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
@@ -76,8 +76,7 @@ int runLine(const std::string& program, const std::string& root, const std::stri
       if (t < 0 || tcgetattr(t, &modes) != 0) _exit(125);
       modes.c_oflag &= ~static_cast<tcflag_t>(OPOST);
       tcsetattr(t, TCSANOW, &modes);
-      dup2(t, 1);
-      dup2(t, 2);
+      for (int stream : {1, 2}) dup2(t, stream);
       setenv("TERM", "xterm", 1);
       unsetenv("NO_COLOR");
       putenv(const_cast<char*>(limits.terminal.c_str()));

@@ -13,13 +13,6 @@ const char kSeparator = '\\';
 
 namespace {
 
-// A path as Windows spells it: a Unix path (the build's own) lies on Wine's drive Z:.
-std::string windowsPath(std::string path) {
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  return path;
-}
-
 // The full, long form of an existing path, as a process started in it reports it.
 std::string fullLongPath(const std::string& path) {
   char full[MAX_PATH], longer[MAX_PATH];
@@ -69,16 +62,15 @@ int runLine(const std::string& program, const std::string& root, const std::stri
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = open("NUL", GENERIC_READ, OPEN_EXISTING);
-  startup.hStdOutput = open(windowsPath(out), GENERIC_WRITE, CREATE_ALWAYS);
+  startup.hStdOutput = open(out, GENERIC_WRITE, CREATE_ALWAYS);
   startup.hStdError = open(root + ".err", GENERIC_WRITE, CREATE_ALWAYS);
   PROCESS_INFORMATION process = {};
-  const std::string path = windowsPath(program);
-  std::string commandLine = "\"" + path + "\" " + expand(line);  // the program's path quoted
+  std::string commandLine = "\"" + program + "\" " + expand(line);  // the program's path quoted
   // Wine on a busy machine now and then refuses a start that succeeds when made again.
   BOOL started = FALSE;
   DWORD error = 0;
   for (int attempt = 0; attempt < 3 && !started; ++attempt) {
-    started = CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+    started = CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                              DETACHED_PROCESS, nullptr, root.c_str(), &startup, &process);
     if (!started) error = GetLastError();
   }
@@ -86,7 +78,7 @@ int runLine(const std::string& program, const std::string& root, const std::stri
     CloseHandle(handle);
   if (!started)
     throw std::runtime_error("CreateProcessA failed (error " + std::to_string(error) + ") for " +
-                             path);
+                             program);
   WaitForSingleObject(process.hProcess, INFINITE);  // until skern ends
   DWORD status = 0;
   GetExitCodeProcess(process.hProcess, &status);

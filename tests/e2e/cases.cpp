@@ -233,6 +233,7 @@ std::string expand(const std::string& text) {
 // skern_cases SKERN FILE...: runs the cases of the files with the skern given.
 int main(int argc, char** argv) {
   const fs::path home = fs::current_path();
+  const std::string program = argc > 1 ? fs::absolute(argv[1]).string() : "";
   const std::string otherHost = kSeparator == '/' ? "Windows: " : "POSIX: ";
   int failed = 0, passed = 0;
   for (int i = 2; i < argc; ++i) {
@@ -245,7 +246,7 @@ int main(int argc, char** argv) {
       bool ok = false;
       root = makeFolder();
       try {
-        ok = run(argv[1], c, where);
+        ok = run(program, c, where);
       } catch (const std::exception& e) {
         std::cout << where << ": " << e.what() << "\n";
       }

@@ -44,8 +44,7 @@ TEST(KeyWait, EndsAndRestoresTheTerminal) {
       int terminal = open(slavePath.c_str(), O_RDWR);  // the session's controlling terminal
       if (terminal < 0) _exit(125);
       dup2(open("/dev/null", O_RDONLY), 0);  // the key must come from the terminal
-      dup2(terminal, 1);
-      dup2(terminal, 2);
+      for (int stream : {1, 2}) dup2(terminal, stream);
       for (int ending : {SIGHUP, SIGINT, SIGTERM}) signal(ending, SIG_DFL);  // whatever came
       if (row.ignored) signal(row.signal, SIG_IGN);
       execl(SKERN_EXECUTABLE, SKERN_EXECUTABLE, "-k", "stuff", "/no/such/skern/file",
