@@ -26,27 +26,17 @@ std::string makeFolder() {
   return name;
 }
 
-namespace {
-std::vector<std::string> unlisted;  // full paths of the folders whose mode is taken away
-
 // Sets one resource limit of the process to `value`.
-void limit(int resource, rlim_t value) {
+static void limit(int resource, rlim_t value) {
   rlimit both{value, value};
   if (setrlimit(resource, &both) != 0) _exit(125);
 }
-}  // namespace
 
-// A folder of mode 000 cannot be listed by skern, also as root: it runs without the power
-// to read any file whatever its mode (see runLine).
+// A folder of mode 000 cannot be listed by skern, also as root (see runLine).
 bool stageSpecial(const std::string& kind, const std::string& path) {
   if (kind != "unlisted") return kind == "fifo" && mkfifo(path.c_str(), 0644) == 0;
-  unlisted.push_back(std::filesystem::absolute(path).string());
+  undoStaging.push_back([full = std::filesystem::absolute(path)] { chmod(full.c_str(), 0755); });
   return chmod(path.c_str(), 0) == 0;
-}
-
-void releaseSpecial() {
-  for (const std::string& path : unlisted) chmod(path.c_str(), 0755);
-  unlisted.clear();
 }
 
 int runLine(const std::string& program, const std::string& root, const std::string& line,
@@ -63,8 +53,8 @@ int runLine(const std::string& program, const std::string& root, const std::stri
   std::vector<char*> argv(arguments.size() + 1);  // ending with a null
   for (std::size_t i = 0; i < arguments.size(); ++i)
     argv[i] = (arguments[i] = i == 0 ? program : expand(arguments[i])).data();
-  int master = limits.terminal ? posix_openpt(O_RDWR | O_NOCTTY) : -1;
-  if (limits.terminal && (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0))
+  int master = !limits.terminal.empty() ? posix_openpt(O_RDWR | O_NOCTTY) : -1;
+  if (!limits.terminal.empty() && (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0))
     throw std::runtime_error("no pseudo-terminal");
   const std::string terminal = master >= 0 ? ptsname(master) : "";
   const pid_t runner = getpid();
@@ -74,8 +64,8 @@ int runLine(const std::string& program, const std::string& root, const std::stri
     prctl(PR_SET_PDEATHSIG, SIGKILL);     // and no life beyond the runner's (a hang ends with it),
     if (getppid() != runner) _exit(125);  // also if it ended before the line above
     // Without the power to read any file whatever its mode, root too meets unreadable files.
-    prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0);
-    prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0);
+    for (int power : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH})
+      prctl(PR_CAPBSET_DROP, power, 0, 0, 0);
     const std::string to = master >= 0 ? "/dev/null" : limits.fullOutput ? "/dev/full" : out;
     dup2(open("/dev/null", O_RDONLY), 0);
     dup2(open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
@@ -86,11 +76,10 @@ int runLine(const std::string& program, const std::string& root, const std::stri
       if (t < 0 || tcgetattr(t, &modes) != 0) _exit(125);
       modes.c_oflag &= ~static_cast<tcflag_t>(OPOST);
       tcsetattr(t, TCSANOW, &modes);
-      dup2(t, 1);
-      dup2(t, 2);
+      for (int stream : {1, 2}) dup2(t, stream);
       setenv("TERM", "xterm", 1);
       unsetenv("NO_COLOR");
-      if (!limits.environment.empty()) putenv(const_cast<char*>(limits.environment.c_str()));
+      putenv(const_cast<char*>(limits.terminal.c_str()));
     }
     close_range(3, ~0u, 0);                 // skern starts with the three standard streams only
     limit(RLIMIT_FSIZE, rlim_t{64} << 20);  // a run that writes without end stops at 64 MiB

@@ -13,16 +13,6 @@ const char kSeparator = '\\';
 
 namespace {
 
-std::vector<HANDLE> unlisted;  // folders held open, sharing nothing, while a case runs
-
-// A path as Windows spells it: a Unix path (such as the build's own, compiled in) lies on
-// Wine's drive Z:, which maps the Unix root; every slash becomes a backslash.
-std::string windowsPath(std::string path) {
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  return path;
-}
-
 // The full, long form of an existing path, as a process started in it reports it.
 std::string fullLongPath(const std::string& path) {
   char full[MAX_PATH], longer[MAX_PATH];
@@ -47,24 +37,18 @@ std::string makeFolder() {
   }
 }
 
-// A folder that another program holds open without sharing cannot be listed: the search
-// fails with a sharing violation.
+// A folder held open, shared with no one, cannot be listed: the search meets a sharing violation.
 bool stageSpecial(const std::string& kind, const std::string& path) {
   if (kind == "unlisted") {
     HANDLE folder = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (folder != INVALID_HANDLE_VALUE) unlisted.push_back(folder);
+    if (folder != INVALID_HANDLE_VALUE) undoStaging.push_back([folder] { CloseHandle(folder); });
     return folder != INVALID_HANDLE_VALUE;
   }
   DWORD attribute = kind == "hidden" ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_SYSTEM;
   DWORD before = GetFileAttributesA(path.c_str());
   return (kind == "hidden" || kind == "system") && before != INVALID_FILE_ATTRIBUTES &&
          SetFileAttributesA(path.c_str(), before | attribute);
-}
-
-void releaseSpecial() {
-  for (HANDLE folder : unlisted) CloseHandle(folder);
-  unlisted.clear();
 }
 
 int runLine(const std::string& program, const std::string& root, const std::string& line,
@@ -78,16 +62,15 @@ int runLine(const std::string& program, const std::string& root, const std::stri
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = open("NUL", GENERIC_READ, OPEN_EXISTING);
-  startup.hStdOutput = open(windowsPath(out), GENERIC_WRITE, CREATE_ALWAYS);
+  startup.hStdOutput = open(out, GENERIC_WRITE, CREATE_ALWAYS);
   startup.hStdError = open(root + ".err", GENERIC_WRITE, CREATE_ALWAYS);
   PROCESS_INFORMATION process = {};
-  const std::string path = windowsPath(program);
-  std::string commandLine = "\"" + path + "\" " + expand(line);  // the program's path quoted
+  std::string commandLine = "\"" + program + "\" " + expand(line);  // the program's path quoted
   // Wine on a busy machine now and then refuses a start that succeeds when made again.
   BOOL started = FALSE;
   DWORD error = 0;
   for (int attempt = 0; attempt < 3 && !started; ++attempt) {
-    started = CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+    started = CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                              DETACHED_PROCESS, nullptr, root.c_str(), &startup, &process);
     if (!started) error = GetLastError();
   }
@@ -95,7 +78,7 @@ int runLine(const std::string& program, const std::string& root, const std::stri
     CloseHandle(handle);
   if (!started)
     throw std::runtime_error("CreateProcessA failed (error " + std::to_string(error) + ") for " +
-                             path);
+                             program);
   WaitForSingleObject(process.hProcess, INFINITE);  // until skern ends
   DWORD status = 0;
   GetExitCodeProcess(process.hProcess, &status);

@@ -1,10 +1,10 @@
-// The end-to-end case runner: reads the case files named on its command line and runs every
-// case meant for this host in a fresh temporary folder. The format is described in the README.
+// The end-to-end case runner: each case of the files named, for this host, in a fresh folder.
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -12,6 +12,8 @@
 #include "e2e/case_host.h"
 
 namespace fs = std::filesystem;
+
+std::vector<std::function<void()>> undoStaging;
 
 namespace {
 
@@ -26,7 +28,7 @@ struct Case {
   int status = 0;
   std::vector<Entry> tree;
   RunLimits limits;
-  std::string outputInTree;  // the file of the tree that standard output goes to, if any
+  std::string outputInTree;  // the tree's file that standard output goes to, if any
 };
 
 std::string root;  // the current case's folder, as skern prints it
@@ -37,9 +39,8 @@ std::string join(const std::vector<std::string>& parts, const std::string& cut =
   return whole;
 }
 
-// Decodes escapes, repetitions and placeholders; the text is cut at every {*}. On Windows the
-// slashes of a path that begins with {root} become backslashes, and in an expected output
-// (`output`) each line feed follows a carriage return, as the C runtime's text mode writes it.
+// Decodes `s`, cut at every {*}; on Windows the slashes after {root} become backslashes and an
+// expected `output` has CR LF line ends.
 std::vector<std::string> pieces(const std::string& s, bool output = false) {
   std::vector<std::string> parts(1);
   bool inRootPath = false;
@@ -113,8 +114,7 @@ void diff(const char* stream, const std::string& expected, const std::string& ac
   }
 }
 
-// Creates `e` in `root`. Directories are entered one at a time, so that a path longer than the
-// system allows can still be staged.
+// Creates `e` in `root`, entering one directory at a time to reach paths beyond the system's limit.
 bool stage(const Entry& e) {
   std::string path = expand(e.path), bytes = expand(e.bytes);
   std::error_code error;
@@ -161,9 +161,7 @@ bool run(const std::string& program, const Case& c, const std::string& where) {
   return ok;
 }
 
-// Reads the cases of one file. A case is its setup lines, its command and what it expects; its
-// tree holds the entries of the case before (unless it says fresh) and its own, an entry
-// replacing an earlier one of the same path.
+// Reads the cases of `file`, each with the tree that its command finds.
 std::vector<Case> readCases(const std::string& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + file);
@@ -202,8 +200,7 @@ std::vector<Case> readCases(const std::string& file) {
       (rest.rfind("files", 0) == 0 ? c.limits.openFiles : c.limits.memoryMiB) =
           std::stol(rest.substr(rest.find(' ')));
     } else if (word == "terminal") {  // terminal [NAME=VALUE]
-      c.limits.terminal = true;
-      c.limits.environment = rest;
+      c.limits.terminal = rest.empty() ? "TERM=xterm" : rest;
     } else if (word == "output") {  // output full | output into PATH
       c.limits.fullOutput = rest == "full";
       if (rest.rfind("into ", 0) == 0) c.outputInTree = rest.substr(5);
@@ -233,14 +230,13 @@ std::string expand(const std::string& text) {
   return join(pieces(text));
 }
 
-// Runs the case files named; "--skern PATH" before them runs another skern.
+// skern_cases SKERN FILE...: runs the cases of the files with the skern given.
 int main(int argc, char** argv) {
   const fs::path home = fs::current_path();
-  const bool other = argc > 2 && std::string(argv[1]) == "--skern";
-  const std::string program = other ? argv[2] : SKERN_EXECUTABLE;
+  const std::string program = argc > 1 ? fs::absolute(argv[1]).string() : "";
   const std::string otherHost = kSeparator == '/' ? "Windows: " : "POSIX: ";
   int failed = 0, passed = 0;
-  for (int i = other ? 3 : 1; i < argc; ++i) {
+  for (int i = 2; i < argc; ++i) {
     std::string file = argv[i];
     for (const Case& c : readCases(file)) {
       // (The sanitizers' shadow memory needs more than any limit a case sets.)
@@ -256,7 +252,8 @@ int main(int argc, char** argv) {
       }
       std::error_code ignored;  // the run's folder and output go, whatever remains in them
       fs::current_path(home, ignored);
-      releaseSpecial();
+      for (const auto& undo : undoStaging) undo();
+      undoStaging.clear();
       for (const char* suffix : {"", ".out", ".err"}) fs::remove_all(root + suffix, ignored);
       ++(ok ? passed : failed);
     }

@@ -1,6 +1,5 @@
-// skern -k on a pseudo-terminal: a key (all its bytes) or an ending signal ends the wait, and the
-// modes are as before. In packet mode with external processing on, skern's switch of the modes
-// is announced on the master side: the key or the signal is sent only then, without any sleep.
+// skern -k on a pseudo-terminal: a key (all its bytes) or an ending signal ends the wait, the modes
+// as before. Packet mode announces skern's switch of the modes: the key or signal follows it.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -13,8 +12,6 @@
 
 #include <cstring>
 #include <string>
-
-namespace {
 
 TEST(KeyWait, EndsAndRestoresTheTerminal) {
   const struct {
@@ -32,7 +29,7 @@ TEST(KeyWait, EndsAndRestoresTheTerminal) {
     ASSERT_TRUE(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
     const std::string slavePath = ptsname(master);
     int slave = open(slavePath.c_str(), O_RDWR | O_NOCTTY);  // held, so the modes outlive skern
-    termios before;
+    termios before = termios(), after = termios();  // zeroed, padding too: compared as bytes
     ASSERT_EQ(tcgetattr(slave, &before), 0);
     before.c_lflag |= EXTPROC;
     before.c_cc[VMIN] = 5;  // unusual values, so that a partial restore shows
@@ -47,8 +44,7 @@ TEST(KeyWait, EndsAndRestoresTheTerminal) {
       int terminal = open(slavePath.c_str(), O_RDWR);  // the session's controlling terminal
       if (terminal < 0) _exit(125);
       dup2(open("/dev/null", O_RDONLY), 0);  // the key must come from the terminal
-      dup2(terminal, 1);
-      dup2(terminal, 2);
+      for (int stream : {1, 2}) dup2(terminal, stream);
       for (int ending : {SIGHUP, SIGINT, SIGTERM}) signal(ending, SIG_DFL);  // whatever came
       if (row.ignored) signal(row.signal, SIG_IGN);
       execl(SKERN_EXECUTABLE, SKERN_EXECUTABLE, "-k", "stuff", "/no/such/skern/file",
@@ -74,11 +70,8 @@ TEST(KeyWait, EndsAndRestoresTheTerminal) {
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), row.status);
-    termios after;
     ASSERT_EQ(tcgetattr(slave, &after), 0);
-    EXPECT_TRUE(after.c_iflag == before.c_iflag && after.c_oflag == before.c_oflag &&
-                after.c_cflag == before.c_cflag && after.c_lflag == before.c_lflag &&
-                std::memcmp(after.c_cc, before.c_cc, sizeof after.c_cc) == 0);
+    EXPECT_EQ(std::memcmp(&after, &before, sizeof after), 0);
     // Out of canonical mode every byte still queued counts, complete line or not.
     after.c_lflag &= ~static_cast<tcflag_t>(ICANON);
     ASSERT_EQ(tcsetattr(slave, TCSANOW, &after), 0);
@@ -89,5 +82,3 @@ TEST(KeyWait, EndsAndRestoresTheTerminal) {
     close(master);
   }
 }
-
-}  // namespace

@@ -1,22 +1,17 @@
 // The README's examples, run in the repository: each shows exactly what skern prints.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <climits>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
-namespace {
-
-// Every block of the README that begins with "$ build/skern ": the rest of its first line is
-// run with the skern built, in the repository, and the lines after it, <repo> standing for the
-// repository's full path, are what it writes to standard output and error.
+// Each README block that begins "$ build/skern ARGS": ARGS run with the skern built, in the
+// repository; the lines after it are its output and error, <repo> the repository's full path.
 TEST(Readme, ExamplesShowWhatSkernPrints) {
-  char full[PATH_MAX];
-  ASSERT_NE(realpath(SKERN_SOURCE_DIR, full), nullptr);
-  const std::string repo = full, fence = "```\n$ build/skern ";
+  const std::string repo = std::filesystem::canonical(SKERN_SOURCE_DIR),
+                    fence = "```\n$ build/skern ";
   std::ifstream in(repo + "/README.md", std::ios::binary);
   const std::string readme(std::istreambuf_iterator<char>(in), {});
   int examples = 0;
@@ -41,5 +36,3 @@ TEST(Readme, ExamplesShowWhatSkernPrints) {
   }
   EXPECT_GT(examples, 0);
 }
-
-}  // namespace
