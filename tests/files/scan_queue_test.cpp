@@ -11,6 +11,7 @@
 #include <new>
 #include <optional>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -147,8 +148,10 @@ class StandIn : public UnitScanner {
 
  private:
   const Planned& find(const std::string& name) const {
-    return *std::find_if(plan_.begin(), plan_.end(),
-                         [&](const Planned& planned) { return planned.name == name; });
+    auto planned =
+        std::find_if(plan_.begin(), plan_.end(), [&](const Planned& p) { return p.name == name; });
+    if (planned == plan_.end()) throw std::logic_error("not planned: " + name);
+    return *planned;
   }
   // The hits of piece `piece`, numbered from `first` in the unit; piece 1 adds a message.
   void hits(const Planned& planned, std::uint64_t piece, std::uint64_t first, ScanSink& out) {
