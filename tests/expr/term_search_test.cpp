@@ -6,23 +6,35 @@
 #include <string>
 #include <vector>
 
+#include "expr/term_match.h"
 #include "platform/byte_blocks.h"
 
 namespace {
 
-// The leftmost occurrence of `term` in `text` that lies wholly inside it, byte by byte.
-long long naiveSearch(std::string_view text, std::string_view term, bool ignoreCase) {
+// findTerm byte by byte: the first place at or after `from` where the term lies wholly in the
+// text (with whole words and `trimmed`, between its first and last bytes, counted from the
+// second) and, with whole words, between word boundaries, the text's end one of them.
+long long naiveFind(std::string_view text, std::string_view term, bool ignoreCase,
+                    bool wholeWords = false, bool trimmed = false, std::size_t from = 0) {
   auto fold = [&](unsigned char c) { return ignoreCase && c >= 'a' && c <= 'z' ? c - 32 : c; };
-  for (std::size_t at = 0; at + term.size() <= text.size(); ++at) {
+  const std::size_t k = wholeWords && trimmed ? 1 : 0;
+  const std::string_view region = k == 0            ? text
+                                  : text.size() < 3 ? std::string_view()
+                                                    : text.substr(1, text.size() - 2);
+  auto boundary = [&](std::size_t at) { return at >= text.size() || isWordBoundary(text[at]); };
+  for (std::size_t at = from; at + term.size() <= region.size(); ++at) {
     std::size_t i = 0;
-    while (i < term.size() && fold(text[at + i]) == fold(term[i])) ++i;
-    if (i == term.size()) return static_cast<long long>(at);
+    while (i < term.size() && fold(region[at + i]) == fold(term[i])) ++i;
+    if (i == term.size() &&
+        (!wholeWords || ((at + k == 0 || boundary(at + k - 1)) && boundary(at + k + term.size()))))
+      return static_cast<long long>(at);
   }
   return -1;
 }
 
 // Every vector level the processor runs against the byte-by-byte search, on random texts with
-// near misses, planted occurrences and special bytes, at every alignment and at memory's end.
+// near misses, planted occurrences and special bytes, at every alignment and at memory's end;
+// findTerm under each whole-word rule the same way.
 TEST(TermSearch, EveryLevelAgainstBytes) {
   const VectorLevel levels[] = {VectorLevel::avx512bw, VectorLevel::avx2, VectorLevel::basic};
   // Letters in both cases, bytes 0x20 from them that are no letters, a line feed, bytes >= 0x80.
@@ -59,7 +71,7 @@ TEST(TermSearch, EveryLevelAgainstBytes) {
       for (int i = 0; i < specials && length > 0; ++i) text[below(length)] = below(2) ? '\r' : 0x1A;
       const std::string_view view(text, length);
       const TermSearcher searcher = prepareTerm(term, ignoreCase);
-      const long long expected = naiveSearch(view, term, ignoreCase);
+      const long long expected = naiveFind(view, term, ignoreCase);
       const bool special = view.find_first_of("\r\x1A") != std::string_view::npos;
       SCOPED_TRACE(testing::Message()
                    << "level " << static_cast<int>(level) << " round " << round << " term \""
@@ -67,6 +79,11 @@ TEST(TermSearch, EveryLevelAgainstBytes) {
       EXPECT_EQ(searchTerm(searcher, view), expected);
       // The raw bytes pass only without an occurrence and without a special byte.
       EXPECT_EQ(searchRawBytes(searcher, view) == -1, expected == -1 && !special);
+      const bool wholeWords = round % 3 != 0, trimmed = round % 4 >= 2;
+      const std::size_t from = below(3);
+      EXPECT_EQ(findTerm(searcher, view, wholeWords, trimmed, from),
+                naiveFind(view, term, ignoreCase, wholeWords, trimmed, from))
+          << "whole words " << wholeWords << " trimmed " << trimmed << " from " << from;
     }
   }
   limitVectorLevel(VectorLevel::avx512bw);

@@ -6,32 +6,73 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
-#include <vector>
 
 #include "expr/expression.h"
 #include "files/file_scan.h"
-#include "files/recording_sink.h"
 #include "files/scan_config.h"
+#include "output/scan_sink.h"
 
 namespace {
+
+// What the output would show of the events a scan reports, whole or in pieces, an event a
+// line: H a hit with its number (in the file where `numbered`, else 0), E or A a message of
+// level error or all, P a progress step, each with its texts and their lengths; nothing after
+// a unit whose text ended.
+class RecordingSink : public ScanSink {
+ public:
+  explicit RecordingSink(bool numbered) : numbered_(numbered) {}
+  FileTally& tally() override { return tally_; }
+  void hit(std::uint64_t element, std::string_view line, std::string_view window) override {
+    show('H', numbered_ ? before_ + element : 0, line, window);
+  }
+  void message(MessageLevel level, std::string_view text) override {
+    show(level == MessageLevel::kError ? 'E' : 'A', 0, text);
+  }
+  void progressStep() override { show('P'); }
+  void endUnit(std::uint64_t elements, bool ended) override {
+    before_ += elements;
+    ended_ = ended_ || ended;
+  }
+  void flush() override {}
+
+  std::string shown;
+
+ private:
+  void show(char kind, std::uint64_t number = 0, std::string_view a = {}, std::string_view b = {}) {
+    if (ended_) return;
+    shown += kind;
+    shown += std::to_string(number);
+    for (std::string_view part : {a, b}) {
+      shown += ' ';
+      shown += std::to_string(part.size());
+      shown += ':';
+      shown += part;
+    }
+    shown += '\n';
+  }
+  FileTally tally_;
+  bool numbered_;
+  std::uint64_t before_ = 0;  // the elements of the units ended
+  bool ended_ = false;        // a unit's text ended
+};
 
 const char* const kExpressions[] = {"a", "ab&c|d", "a\nb", "", "b|a&c", "aa&a", "\r", "c&\x01"};
 
 // What the scan of `path` shows, read `block` bytes at a time after `ahead`, in pieces of
 // `pieceBytes` (0: whole).
-std::vector<ScanEvent> shown(ScanConfig config, const std::string& path, std::size_t block,
-                             std::size_t ahead, std::uint64_t pieceBytes) {
+std::string shown(ScanConfig config, const std::string& path, std::size_t block, std::size_t ahead,
+                  std::uint64_t pieceBytes) {
   config.pieceBytes = pieceBytes;
   FileScan scan(config);
   scan.lines().setReadBlockSize(block);
   scan.reader().setReadAheadBytes(ahead);
-  RecordingSink out;
+  RecordingSink out(config.display.lineNumbers);
   if (std::shared_ptr<SplitFile> split = scan.scan(FileToScan{path, false}, out, true)) {
     for (std::uint64_t piece = 0; piece < split->pieces; ++piece) {
       scan.scanPiece(*split, piece, out);
     }
   }
-  return shownEvents(out.events, config.display.lineNumbers);
+  return out.shown;
 }
 
 }  // namespace
@@ -56,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   settings.verboseErrors = true;
   settings.verboseAll = (data[1] & 128) != 0;
   const ScanConfig config = scanConfig(settings, parser.expression);
-  const std::vector<ScanEvent> whole = shown(config, path, 1 << 18, 1 << 16, 0);
+  const std::string whole = shown(config, path, 1 << 18, 1 << 16, 0);
   const std::size_t block = 1 + data[2] % 13, few = 1 + data[2] / 13 % 17;
   if (shown(config, path, block, few, 0) != whole) std::abort();
   if (shown(config, path, block, 1 << 16, few) != whole) std::abort();

@@ -1,5 +1,6 @@
 // Folders whose listing fails in ways no case can stage: opendir and readdir are stood in for in
-// this binary. Such a listing is incomplete and holds the entries read before the failure.
+// this binary. Such a listing is incomplete and holds the entries read before the failure; the
+// walk searches those and enters the folders among them.
 #include <dirent.h>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <fstream>
 #include <string>
 
+#include "files/recursion.h"
 #include "platform/directory_search.h"
 #include "platform/held_directory_posix.h"
 
@@ -85,14 +87,11 @@ class UnlistedFolder : public testing::Test {
   std::string root;
 };
 
-TEST_F(UnlistedFolder, FailingToOpenForAnyReasonButAbsenceGivesAnIncompleteListing) {
+TEST_F(UnlistedFolder, FailingToOpenOrPartWayGivesAnIncompleteListingOfTheEntriesReadBefore) {
   for (int error : {EACCES, EIO, ENOMEM, EMFILE, ELOOP, ENAMETOOLONG}) {
     fault = {root + "/sub/", error};
     EXPECT_EQ(listed("/sub/") + "," + listed("/"), "| incomplete,a.txt b.txt | sub z") << error;
   }
-}
-
-TEST_F(UnlistedFolder, AFolderThatFailsPartWayGivesTheEntriesReadBefore) {
   fault = {root + "/", 0, EIO};  // every entry read, then an error in place of the end
   EXPECT_EQ(listed("/"), "a.txt b.txt | sub z incomplete");
   fault = {root + "/", 0, ENOMEM, 0};
@@ -102,6 +101,32 @@ TEST_F(UnlistedFolder, AFolderThatFailsPartWayGivesTheEntriesReadBefore) {
   const std::string three = listed("/", "*");
   EXPECT_EQ(std::count(three.begin(), three.begin() + three.find('|'), ' '), 3) << three;
   EXPECT_TRUE(three.ends_with(" incomplete")) << three;
+}
+
+// What the walk hands over: "files: PATH..." for each listing, its messages as they are.
+struct Record : WalkSink {
+  void addFiles(std::vector<FileToScan> files) override {
+    text += "files:";
+    for (const FileToScan& file : files) text += " " + file.path;
+    text += "\n";
+  }
+  void addMessage(std::string_view message) override { text += message; }
+  std::string text;
+};
+
+TEST_F(UnlistedFolder, TheWalkReportsAListingThatFailsPartWayAfterWhatItGave) {
+  fault = {root + "/", 0, EIO};  // every entry read, then an error in place of the end
+  Record record;
+  HostDirectoryLister lister;
+  threadDirectory().release();
+  Walk({.skipExtensions = "", .recurse = true, .verboseAll = true, .verboseErrors = true}, lister,
+       record)
+      .findrecurse(root + "/*.txt");
+  const std::string all = "skern:findrecurse(\"" + root;
+  EXPECT_EQ(record.text, all + "/*.txt\"):recursion 0\nfiles: " + root + "/a.txt " + root +
+                             "/b.txt\n" + all + "/*.txt\"):couldn't list\n" + all +
+                             "/sub/*.txt\"):recursion 1\nfiles: " + root + "/sub/c.txt\n" + all +
+                             "/z/*.txt\"):recursion 1\nfiles: " + root + "/z/d.txt\n");
 }
 
 }  // namespace
