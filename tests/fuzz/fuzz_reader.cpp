@@ -42,12 +42,8 @@ class RecordingSink : public ScanSink {
     if (ended_) return;
     shown += kind;
     shown += std::to_string(number);
-    for (std::string_view part : {a, b}) {
-      shown += ' ';
-      shown += std::to_string(part.size());
-      shown += ':';
-      shown += part;
-    }
+    for (std::string_view part : {a, b})
+      shown.append(" ").append(std::to_string(part.size())).append(":").append(part);
     shown += '\n';
   }
   FileTally tally_;
