@@ -23,6 +23,7 @@ TEST(ReadOptions, Settings) {
          s.rightMargin = 40;
        }},
       {{"-#5", "-+2", "-d-"}, [](Settings& s) { s.lineWindow = 2; }},
+      {{"-+1", "-#0", "-r99999999999"}, [](Settings& s) { s.rightMargin = INT_MAX; }},
       {{"-b50:10", "-b25"}, [](Settings& s) { s.binaryTestChars = 10, s.binaryThreshold = 2; }},
       {{"-b200:2000000000", "-#-99999999999"},
        [](Settings& s) {

@@ -11,9 +11,9 @@
 
 namespace {
 
-// findTerm byte by byte: the first place at or after `from` where the term lies wholly in the
-// text (with whole words and `trimmed`, between its first and last bytes, counted from the
-// second) and, with whole words, between word boundaries, the text's end one of them.
+// findTerm byte by byte: the first place from `from` where the term lies in the text (whole
+// words `trimmed`: between its first and last bytes, counted from the second) between word
+// boundaries (the text's end one) where `wholeWords`.
 long long naiveFind(std::string_view text, std::string_view term, bool ignoreCase,
                     bool wholeWords = false, bool trimmed = false, std::size_t from = 0) {
   auto fold = [&](unsigned char c) { return ignoreCase && c >= 'a' && c <= 'z' ? c - 32 : c; };

@@ -14,10 +14,9 @@
 
 namespace {
 
-// What the output would show of the events a scan reports, whole or in pieces, an event a
-// line: H a hit with its number (in the file where `numbered`, else 0), E or A a message of
-// level error or all, P a progress step, each with its texts and their lengths; nothing after
-// a unit whose text ended.
+// What the output shows of a scan's events, an event a line: H a hit and its number (in the
+// file where `numbered`, else 0), E or A a message of its level, P a progress step, each with
+// its texts and their lengths; nothing after a unit whose text ended.
 class RecordingSink : public ScanSink {
  public:
   explicit RecordingSink(bool numbered) : numbered_(numbered) {}
