@@ -11,9 +11,9 @@
 
 namespace {
 
-// findTerm byte by byte: the first place from `from` where the term lies in the text (whole
-// words `trimmed`: between its first and last bytes, counted from the second) between word
-// boundaries (the text's end one) where `wholeWords`.
+// findTerm byte by byte: the first place from `from` where the term lies in the text and, under
+// `wholeWords`, between word boundaries (the text's end is one); `trimmed` with `wholeWords`:
+// only between the text's first and last bytes, counted from the second.
 long long naiveFind(std::string_view text, std::string_view term, bool ignoreCase,
                     bool wholeWords = false, bool trimmed = false, std::size_t from = 0) {
   auto fold = [&](unsigned char c) { return ignoreCase && c >= 'a' && c <= 'z' ? c - 32 : c; };

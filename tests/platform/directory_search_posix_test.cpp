@@ -122,11 +122,13 @@ TEST_F(UnlistedFolder, TheWalkReportsAListingThatFailsPartWayAfterWhatItGave) {
   Walk({.skipExtensions = "", .recurse = true, .verboseAll = true, .verboseErrors = true}, lister,
        record)
       .findrecurse(root + "/*.txt");
-  const std::string all = "skern:findrecurse(\"" + root;
-  EXPECT_EQ(record.text, all + "/*.txt\"):recursion 0\nfiles: " + root + "/a.txt " + root +
-                             "/b.txt\n" + all + "/*.txt\"):couldn't list\n" + all +
-                             "/sub/*.txt\"):recursion 1\nfiles: " + root + "/sub/c.txt\n" + all +
-                             "/z/*.txt\"):recursion 1\nfiles: " + root + "/z/d.txt\n");
+  for (std::size_t at; (at = record.text.find(root)) != std::string::npos;)
+    record.text.replace(at, root.size(), "<root>");
+  EXPECT_EQ(record.text,
+            "skern:findrecurse(\"<root>/*.txt\"):recursion 0\nfiles: <root>/a.txt <root>/b.txt\n"
+            "skern:findrecurse(\"<root>/*.txt\"):couldn't list\n"
+            "skern:findrecurse(\"<root>/sub/*.txt\"):recursion 1\nfiles: <root>/sub/c.txt\n"
+            "skern:findrecurse(\"<root>/z/*.txt\"):recursion 1\nfiles: <root>/z/d.txt\n");
 }
 
 }  // namespace
