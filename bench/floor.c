@@ -1,5 +1,7 @@
 /* floor FILE THREADS [map]: the least work a search of one file can do. THREADS threads read
-   FILE with pread in 256 KiB blocks, each its contiguous share, and count the line feeds of
+   FILE with pread in 256 KiB blocks into a page-aligned buffer (a block read to a place that
+   lies 1 to 31 bytes further into a page than its file offset is copied up to four times
+   slower on some processors), each its contiguous share, and count the line feeds of
    every block (a byte loop the compiler turns into SIMD compares, as fast as memchr). With
    "map", each thread maps its share read-only instead, 4 MiB at a time, counts the line feeds
    of the mapping and unmaps it: no copy, but a page fault for every few pages. Prints the
@@ -58,7 +60,7 @@ static void *scan_mapped(struct share *s) {
 static void *scan(void *arg) {
   struct share *s = arg;
   if (s->mapped) return scan_mapped(s);
-  unsigned char *buf = malloc(BLOCK);
+  unsigned char *buf = aligned_alloc(4096, BLOCK);
   if (!buf) {
     s->failed = 1;
     return NULL;

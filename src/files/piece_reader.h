@@ -25,6 +25,8 @@ class PieceReader {
   bool reachedEnd() const { return reachedEnd_; }
   /// True when reading begins where the piece does.
   bool startsAtPiece() const { return bounds_.readFrom == bounds_.start; }
+  /// Where in the file the next read begins.
+  std::uint64_t position() const { return at_; }
   /// Goes back to where reading began.
   void rewind();
 

@@ -36,9 +36,9 @@ class TextBuffer {
   void release();
 
   /// The first byte held.
-  const char* begin() const { return text_.data.get(); }
+  const char* begin() const { return text_.data.get() + lead_; }
   /// The bytes held, text and (before `acceptBlock`) a raw block.
-  std::size_t size() const { return text_.size; }
+  std::size_t size() const { return text_.size - lead_; }
   /// Where `at`, a byte held, stands in the text.
   TextOffset offsetOf(const char* at) const {
     return base_ + static_cast<TextOffset>(at - begin());
@@ -53,7 +53,7 @@ class TextBuffer {
   /// ended; else `acceptBlock` must follow.
   std::string_view readRawBlock(TextOffset from);
   /// The first byte of the raw block read last.
-  const char* rawBlock() const { return begin() + rawFrom_; }
+  const char* rawBlock() const { return text_.data.get() + rawFrom_; }
   /// Makes the raw block text, in text mode unless `plain` says that it holds no carriage
   /// return and no 0x1A; returns what text mode made of it (for a plain block only its size).
   TextBlock acceptBlock(bool plain);
@@ -72,7 +72,10 @@ class TextBuffer {
   bool endedInPiece() const { return endedInPiece_; }
 
  private:
-  ByteBuffer text_;
+  std::size_t leadFor(std::size_t held) const;
+
+  ByteBuffer text_;          // `lead_` unused bytes, then the bytes held
+  std::size_t lead_ = 0;     // chosen so that the next block is read to a place in line with it
   TextOffset base_ = 0;      // where the first byte held stands in the text
   std::size_t rawFrom_ = 0;  // where the raw block read last begins in the buffer
   PieceReader* reader_ = nullptr;
