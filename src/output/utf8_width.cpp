@@ -1,6 +1,8 @@
 #include "output/utf8_width.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <iterator>
 
 namespace {
@@ -80,6 +82,15 @@ std::size_t decodeUtf8(std::string_view text, char32_t& c) {
 bool isMultibyteUtf8(std::string_view text) {
   bool multibyte = false;
   for (std::size_t at = 0; at < text.size();) {
+    // Most hits are plain ASCII: eight bytes at a time while none is above 127.
+    std::uint64_t eight;
+    if (text.size() - at >= sizeof eight) {
+      std::memcpy(&eight, text.data() + at, sizeof eight);
+      if ((eight & 0x8080808080808080u) == 0) {
+        at += sizeof eight;
+        continue;
+      }
+    }
     if (static_cast<unsigned char>(text[at]) < 0x80) {
       ++at;
       continue;

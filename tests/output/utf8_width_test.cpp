@@ -44,6 +44,8 @@ TEST(Utf8Width, WellFormedSequences) {
       {"\xd0", false},        // cut at the end
       {"\xe6\x97 x", false},  // cut in the middle
       {"\xb4", false},        // a stray continuation byte
+      {"eight or more ASCII, then \xc3\xa9", true},
+      {"eight or more ASCII, then \xb4", false},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(isMultibyteUtf8(row.bytes), row.utf8) << row.bytes;
