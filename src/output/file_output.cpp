@@ -28,11 +28,23 @@ void clearProgress(OutputStreams& streams) {
 void FileOutput::hit(std::uint64_t element, std::string_view line, std::string_view window) {
   std::string_view shown = streams_->display.showAll ? window : line;
   if (held_) tally().fullPath();  // formed while the path it is made from lives
-  // A hit held for later is put in its cute form here, on the thread that found it: where
-  // its turn comes, only its line number and the wrapping are left to do.
-  if (held_ && streams_->display.cute && !streams_->marked) {
-    holdCuteHit(element, shown);
-    return;
+  if (held_ && !streams_->marked) {
+    // A hit held for later is formatted here, on the thread that found it, as far as its
+    // line number allows: without one, its turn only copies its bytes; with one, only the
+    // number and (in the cute form, whose wrapping depends on the number's width) the
+    // wrapping are left for then.
+    if (!streams_->display.lineNumbers) {
+      const std::size_t from = heldText_.size();
+      formatHit(streams_->display, 0, shown, {}, heldText_);
+      const std::size_t size = heldText_.size() - from;
+      events_.push_back(Event{Kind::kShownHit, element, false, size});
+      heldBytes_ += size + sizeof(Event);
+      return;
+    }
+    if (streams_->display.cute) {
+      holdCuteHit(element, shown);
+      return;
+    }
   }
   // Only hits in colour need to know where their first term stands.
   std::size_t firstAt = streams_->marked ? firstTermAt(*streams_->marked, line, shown) : kNotShown;
@@ -113,13 +125,16 @@ void FileOutput::write(const Event& event, std::string_view text) {
   if (file.ended) return;
   switch (event.kind) {
     case Kind::kHit:
-    case Kind::kCuteHit: {
+    case Kind::kCuteHit:
+    case Kind::kShownHit: {
       if (!file.headerShown) {
         file.headerShown = true;
         formatHeader(streams_->display, file.fullPath(), block_);
       }
       long long line = static_cast<long long>(file.elementsBefore + event.number + 1);
-      if (event.kind == Kind::kCuteHit) {
+      if (event.kind == Kind::kShownHit) {
+        block_ += text;
+      } else if (event.kind == Kind::kCuteHit) {
         CuteText cute{text, 0, false, event.byCharacter};
         formatCuteText(streams_->display, line, cute, {}, block_);
       } else {

@@ -70,8 +70,9 @@ class FileOutput : public ScanSink {
   void writeHeld();
 
  private:
-  // kCuteHit: a hit held in the cute form that `cuteText` makes, its line ends already bars.
-  enum class Kind { kHit, kCuteHit, kMessage, kProgress, kEnd };
+  // kCuteHit: a hit held in the cute form that `cuteText` makes, its line ends already bars;
+  // kShownHit: a hit held formatted, as it is written.
+  enum class Kind { kHit, kCuteHit, kShownHit, kMessage, kProgress, kEnd };
   struct Event {
     Kind kind;
     std::uint64_t number = 0;  // a hit's element; kEnd: the elements
