@@ -12,8 +12,10 @@
 
 namespace {
 
-// Bytes read at a time while looking for a line feed.
+// Bytes read at a time while looking for a line feed, or walking back over lines; the first
+// look for a line feed reads less, since most lines are short.
 constexpr std::size_t kBlock = std::size_t{1} << 16;
+constexpr std::size_t kFirstLook = std::size_t{1} << 12;
 
 // Lines longer than this that hold a NUL are counted as adding nothing to a character
 // window's reach back: reading back goes on further instead.
@@ -22,8 +24,8 @@ constexpr std::size_t kMostLineMeasured = std::size_t{1} << 20;
 // The first line feed at or after `from` and before `to`; false when there is none.
 bool lineFeedIn(OpenFile& file, std::uint64_t from, std::uint64_t to, std::uint64_t& found) {
   std::vector<char> block(kBlock);
-  while (from < to) {
-    std::size_t ask = static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, to - from));
+  for (std::size_t most = kFirstLook; from < to; most = kBlock) {
+    std::size_t ask = static_cast<std::size_t>(std::min<std::uint64_t>(most, to - from));
     long long got = readBytesAt(file, block.data(), ask, from);
     if (got <= 0) return false;
     const void* feed = std::memchr(block.data(), '\n', static_cast<std::size_t>(got));
