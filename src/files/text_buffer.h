@@ -58,8 +58,9 @@ class TextBuffer {
   /// return and no 0x1A; returns what text mode made of it (for a plain block only its size).
   TextBlock acceptBlock(bool plain);
 
-  /// Lets go of the bytes before `keep`, moving the rest to the buffer's start, when that
-  /// frees at least half of what is held; true when it did.
+  /// Lets go of the bytes before `keep`, moving the rest back to the buffer's start (less
+  /// than 64 bytes after it, in line with the next read), when that frees at least half of
+  /// what is held; true when it did.
   bool dropBefore(const char* keep);
 
   /// True once the text reaches where the piece begins (or there is no piece before it).
