@@ -24,25 +24,25 @@ std::string_view trimmedText(std::string_view text, std::size_t& start) {
   return text.substr(start, end - start);
 }
 
-// Appends the decimal digits of `number`.
-void appendNumber(long long number, std::string& out) {
-  char digits[24];
-  auto [end, error] = std::to_chars(digits, digits + sizeof digits, number);
-  (void)error;  // 24 characters hold any long long
-  out.append(digits, end);
-}
-
-// Appends `lead`, then with line numbers the number and a colon; returns the columns taken.
+// Appends `lead` (one or two blanks), then with line numbers the number and a colon; returns
+// the columns taken. The prefix is put together in place and appended at once: it comes
+// before every hit.
 long long appendPrefix(const DisplayOptions& options, std::string_view lead, long long lineNumber,
                        std::string& out) {
-  out += lead;
-  if (!options.lineNumbers) return static_cast<long long>(lead.size());
-  if (options.colours) out += kNumberOn;
-  const std::size_t digitsAt = out.size();
-  appendNumber(lineNumber, out);
-  const std::size_t digits = out.size() - digitsAt;
-  if (options.colours) out += kColourOff;
-  out += ':';
+  if (!options.lineNumbers) {
+    out += lead;
+    return static_cast<long long>(lead.size());
+  }
+  char prefix[64];
+  char* end = std::copy(lead.begin(), lead.end(), prefix);
+  if (options.colours) end = std::copy(kNumberOn.begin(), kNumberOn.end(), end);
+  char* digitsAt = end;
+  // 24 characters hold any long long.
+  end = std::to_chars(end, end + 24, lineNumber).ptr;
+  const std::size_t digits = static_cast<std::size_t>(end - digitsAt);
+  if (options.colours) end = std::copy(kColourOff.begin(), kColourOff.end(), end);
+  *end++ = ':';
+  out.append(prefix, end);
   return static_cast<long long>(lead.size() + digits + 1);
 }
 

@@ -79,18 +79,27 @@ std::size_t decodeUtf8(std::string_view text, char32_t& c) {
   return length;
 }
 
-bool isMultibyteUtf8(std::string_view text) {
-  bool multibyte = false;
-  for (std::size_t at = 0; at < text.size();) {
-    // Most hits are plain ASCII: eight bytes at a time while none is above 127.
+namespace {
+
+// True when a byte of `text` is above 127; most hits are plain ASCII, told eight bytes at a
+// time.
+bool hasHighByte(std::string_view text) {
+  std::uint64_t any = 0;
+  std::size_t at = 0;
+  for (; text.size() - at >= sizeof any; at += sizeof any) {
     std::uint64_t eight;
-    if (text.size() - at >= sizeof eight) {
-      std::memcpy(&eight, text.data() + at, sizeof eight);
-      if ((eight & 0x8080808080808080u) == 0) {
-        at += sizeof eight;
-        continue;
-      }
-    }
+    std::memcpy(&eight, text.data() + at, sizeof eight);
+    any |= eight;
+  }
+  for (; at < text.size(); ++at) any |= static_cast<unsigned char>(text[at]);
+  return (any & 0x8080808080808080u) != 0;
+}
+
+}  // namespace
+
+bool isMultibyteUtf8(std::string_view text) {
+  if (!hasHighByte(text)) return false;
+  for (std::size_t at = 0; at < text.size();) {
     if (static_cast<unsigned char>(text[at]) < 0x80) {
       ++at;
       continue;
@@ -98,8 +107,7 @@ bool isMultibyteUtf8(std::string_view text) {
     char32_t c;
     std::size_t length = decodeUtf8(text.substr(at), c);
     if (length == 0) return false;
-    multibyte = true;
     at += length;
   }
-  return multibyte;
+  return true;
 }
