@@ -90,7 +90,9 @@ class ScanQueue : private OutputTurn {
   struct Worker {
     std::unique_ptr<UnitScanner> scanner;  // made before the thread starts
     std::thread thread;
-    std::atomic<std::size_t> held{0};  // bytes of output it holds for units not yet due
+    // Bytes of output it holds for units not yet due; changed with every event it holds, on a
+    // cache line of its own.
+    alignas(64) std::atomic<std::size_t> held{0};
   };
 
   bool isDue(std::uint64_t unit) const override { return due() == unit; }
@@ -120,7 +122,7 @@ class ScanQueue : private OutputTurn {
   // walk for room on `roomReady_` (while `walkWaits_`); what ends each wait is said where it
   // waits.
   std::mutex mutex_;
-  std::atomic<std::uint64_t> due_{0};
+  alignas(64) std::atomic<std::uint64_t> due_{0};  // read with every event, apart from the lock
   std::condition_variable turnPassed_;
   std::condition_variable jobsReady_;
   std::condition_variable roomReady_;

@@ -142,7 +142,9 @@ void FileOutput::write(const Event& event, std::string_view text) {
         if (streams_->marked) marks = hitMarks(*streams_->marked, text, event.firstAt);
         formatHit(streams_->display, line, text, marks, block_);
       }
-      streams_->hitShown = true;
+      // Stored only once: the threads that hold later units read the streams' settings,
+      // which share its cache line.
+      if (!streams_->hitShown) streams_->hitShown = true;
       if (!streams_->holdHits || block_.size() >= kHitBlock) flush();
       break;
     }
