@@ -23,6 +23,17 @@ std::size_t TextBuffer::leadFor(std::size_t held) const {
   return static_cast<std::size_t>((reader_->position() - held) % kReadAlignment);
 }
 
+// Moves the bytes held from `from` on to the buffer's start, behind the lead that puts the
+// next read in line.
+void TextBuffer::placeHeld(const char* from) {
+  const std::size_t held = static_cast<std::size_t>(text_.data.get() + text_.size - from);
+  const std::size_t lead = leadFor(held);
+  std::memmove(text_.data.get() + lead, from, held);
+  lead_ = lead;
+  text_.size = lead + held;
+  rawFrom_ = text_.size;
+}
+
 bool TextBuffer::start(PieceReader* from, bool readReady) {
   text_.size = 0;
   lead_ = 0;
@@ -67,14 +78,7 @@ std::string_view TextBuffer::readRawBlock(TextOffset from) {
   rawFrom_ = text_.size;
   if (ended_) return std::string_view();
   reserveBytes(text_, text_.size + blockSize_ + kReadAlignment);
-  std::size_t held = size();
-  std::size_t lead = leadFor(held);
-  if (lead != lead_ && held <= kMostMovedToAlign) {
-    std::memmove(text_.data.get() + lead, begin(), held);
-    lead_ = lead;
-    text_.size = lead + held;
-    rawFrom_ = text_.size;
-  }
+  if (leadFor(size()) != lead_ && size() <= kMostMovedToAlign) placeHeld(begin());
   long long got = reader_->read(text_.data.get() + text_.size, blockSize_);
   if (got <= 0) {
     // Only a read of nothing, or a failed one, ends the file.
@@ -114,12 +118,7 @@ TextBlock TextBuffer::acceptBlock(bool plain) {
 bool TextBuffer::dropBefore(const char* keep) {
   std::size_t shift = static_cast<std::size_t>(keep - begin());
   if (shift == 0 || shift < size() / 2) return false;
-  std::size_t held = size() - shift;
-  std::size_t lead = leadFor(held);
-  std::memmove(text_.data.get() + lead, keep, held);
-  lead_ = lead;
-  text_.size = lead + held;
-  rawFrom_ = text_.size;
+  placeHeld(keep);
   base_ += shift;
   return true;
 }

@@ -74,6 +74,7 @@ class TextBuffer {
 
  private:
   std::size_t leadFor(std::size_t held) const;
+  void placeHeld(const char* from);
 
   ByteBuffer text_;          // `lead_` unused bytes, then the bytes held
   std::size_t lead_ = 0;     // chosen so that the next block is read to a place in line with it

@@ -36,9 +36,7 @@ void FileOutput::hit(std::uint64_t element, std::string_view line, std::string_v
     if (!streams_->display.lineNumbers) {
       const std::size_t from = heldText_.size();
       formatHit(streams_->display, 0, shown, {}, heldText_);
-      const std::size_t size = heldText_.size() - from;
-      events_.push_back(Event{Kind::kShownHit, element, false, size});
-      heldBytes_ += size + sizeof(Event);
+      holdAppended(Event{Kind::kShownHit, element, false, heldText_.size() - from});
       return;
     }
     if (streams_->display.cute) {
@@ -114,9 +112,14 @@ void FileOutput::holdCuteHit(std::uint64_t element, std::string_view shown) {
 }
 
 void FileOutput::hold(const Event& event, std::string_view text) {
-  events_.push_back(event);
   heldText_ += text;
-  heldBytes_ += text.size() + sizeof(Event);
+  holdAppended(event);
+}
+
+// Holds `event`, whose text has just been appended to the texts held.
+void FileOutput::holdAppended(const Event& event) {
+  events_.push_back(event);
+  heldBytes_ += event.textSize + sizeof(Event);
 }
 
 void FileOutput::write(const Event& event, std::string_view text) {

@@ -85,6 +85,7 @@ class FileOutput : public ScanSink {
   void add(Kind kind, std::uint64_t number, bool ended, std::string_view text);
   void holdCuteHit(std::uint64_t element, std::string_view shown);
   void hold(const Event& event, std::string_view text);
+  void holdAppended(const Event& event);
   void write(const Event& event, std::string_view text);
 
   OutputStreams* streams_;

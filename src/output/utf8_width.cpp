@@ -43,6 +43,20 @@ bool inRanges(const Range (&ranges)[N], char32_t c) {
   return after != std::begin(ranges) && c <= (after - 1)->last;
 }
 
+// True when a byte of `text` is above 127; most hits are plain ASCII, told eight bytes at a
+// time.
+bool hasHighByte(std::string_view text) {
+  std::uint64_t any = 0;
+  std::size_t at = 0;
+  for (; text.size() - at >= sizeof any; at += sizeof any) {
+    std::uint64_t eight;
+    std::memcpy(&eight, text.data() + at, sizeof eight);
+    any |= eight;
+  }
+  for (; at < text.size(); ++at) any |= static_cast<unsigned char>(text[at]);
+  return (any & 0x8080808080808080u) != 0;
+}
+
 }  // namespace
 
 int codePointColumns(char32_t c) {
@@ -78,24 +92,6 @@ std::size_t decodeUtf8(std::string_view text, char32_t& c) {
   if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
   return length;
 }
-
-namespace {
-
-// True when a byte of `text` is above 127; most hits are plain ASCII, told eight bytes at a
-// time.
-bool hasHighByte(std::string_view text) {
-  std::uint64_t any = 0;
-  std::size_t at = 0;
-  for (; text.size() - at >= sizeof any; at += sizeof any) {
-    std::uint64_t eight;
-    std::memcpy(&eight, text.data() + at, sizeof eight);
-    any |= eight;
-  }
-  for (; at < text.size(); ++at) any |= static_cast<unsigned char>(text[at]);
-  return (any & 0x8080808080808080u) != 0;
-}
-
-}  // namespace
 
 bool isMultibyteUtf8(std::string_view text) {
   if (!hasHighByte(text)) return false;
