@@ -28,6 +28,10 @@ namespace {
 // its neighbours' lines and the handing over cost nothing beside its search.
 constexpr std::uint64_t kPieceBytes = std::uint64_t{8} << 20;
 
+// Files from this size on are looked through where the host maps them, without a copy; the
+// pieces of a cut file are bigger. For smaller files, mapping costs more than it saves.
+constexpr std::uint64_t kMappedFrom = std::uint64_t{4} << 20;
+
 // Address space that each thread of a search takes, where the process's is limited: the
 // stack, text and element list of a thread leave the rest to the windows of the files.
 constexpr std::size_t kAddressSpacePerThread = std::size_t{256} << 20;
@@ -72,6 +76,8 @@ int runAndFinish(const RunRequest& request, const SearchTuning& tuning) {
     const int threads = searchThreads(tuning.threads);
     // Big files are cut into pieces only where several threads take them.
     if (threads >= 2) config.pieceBytes = tuning.pieceBytes > 0 ? tuning.pieceBytes : kPieceBytes;
+    config.mappedFrom = tuning.mappedFrom > 0 ? tuning.mappedFrom : kMappedFrom;
+    config.blockHook = tuning.blockHook;
     QueueLimits limits;
     if (tuning.heldBytes > 0) limits.heldInAll = limits.mostHeldByOne = tuning.heldBytes;
     ScanQueue queue([&config] { return fileScanner(config); }, streams, threads, limits);

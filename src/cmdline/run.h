@@ -3,14 +3,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 #include "cmdline/options.h"
 
 /// How the search is spread over threads; the defaults suit every run, test builds fix them.
 struct SearchTuning {
-  int threads = 0;               ///< Threads to search on; 0: one per usable CPU.
-  std::uint64_t pieceBytes = 0;  ///< Bytes of each piece of a big file; 0: the usual size.
-  std::size_t heldBytes = 0;     ///< Output the threads may hold for later units; 0: the usual.
+  int threads = 0;                  ///< Threads to search on; 0: one per usable CPU.
+  std::uint64_t pieceBytes = 0;     ///< Bytes of each piece of a big file; 0: the usual size.
+  std::size_t heldBytes = 0;        ///< Output the threads may hold for later units; 0: the usual.
+  std::uint64_t mappedFrom = 0;     ///< Files from this size on are mapped; 0: the usual size.
+  std::function<void()> blockHook;  ///< Called before each block a scan reads; empty: none.
 };
 
 /// Searches every target of `request` in order, each from the directory the run started in,

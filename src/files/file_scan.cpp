@@ -35,6 +35,7 @@ FileScan::FileScan(const ScanConfig& config)
     : config_(config), windows_(config.expression, config.reach) {
   lines_.setNumbering(config.display.lineNumbers);
   lines_.setWindowReach(config.reach);
+  if (config.blockHook) lines_.setBlockHook(&config.blockHook);
 }
 
 // Reports the message `format` makes of the file's full path, where the verbosity writes
@@ -83,26 +84,39 @@ bool FileScan::tryCandidate(std::size_t index, long long centre) {
 bool FileScan::lookThrough(TextOffset& from) {
   const TermSearcher& searcher = config_.expression.firstTerm;
   const std::size_t overlap = searcher.term.size() - 1;
+  // The first block is read: the block before it held an occurrence, and so may this one,
+  // whose text is then wanted at once. The blocks after it are looked at where the file is
+  // mapped, if it is.
+  bool mayMap = false;
   for (;;) {
     // The whole piece has been looked through; what follows it is read only for windows.
     if (lines_.pastPiece(lines_.heldEnd()) || stopped()) return false;
-    std::string_view bytes = lines_.readRawBlock(from);
+    std::string_view bytes = lines_.readRawBlock(from, mayMap);
     if (bytes.empty()) return false;
+    mayMap = true;
     // A stretch at a time, so that the bytes are still in the processor's nearest cache when
     // the elements of a stretch without an occurrence are counted.
     std::size_t done = 0;
+    bool found = false;
     while (done < bytes.size()) {
       std::size_t stretch = std::min(bytes.size() - done, kLookThroughStretch + overlap);
       if (searchRawBytes(searcher, bytes.substr(done, stretch)) >= 0) {
-        lines_.acceptBlock(false);
-        from += done;
-        return true;
+        found = true;
+        break;
       }
       done += stretch - std::min(stretch, overlap);
       if (done + overlap >= bytes.size()) break;
       lines_.skipTo(from + done);
     }
-    lines_.acceptBlock(true);
+    if (!lines_.acceptBlock(!found)) {
+      // The file lost the block's bytes: it is read again, as far as the file still has it.
+      from = std::min(from, lines_.heldEnd());
+      continue;
+    }
+    if (found) {
+      from += done;
+      return true;
+    }
     TextOffset end = lines_.heldEnd();
     from = std::max(from, end - std::min<TextOffset>(end, overlap));
     lines_.skipTo(from);
@@ -210,17 +224,21 @@ bool FileScan::scanText(PieceReader& reader, bool binaryTest, bool plainReady) {
 // numbers of later pieces depend on them, else 0.
 std::uint64_t FileScan::scanUnit(OpenFile& file, const PieceBounds& bounds, bool binaryTest,
                                  bool plainReady) {
-  PieceReader reader(file, bounds);
+  PieceReader reader(file, bounds, config_.mappedFrom);
   ended_ = false;
+  std::uint64_t elements = 0;
   if (!scanText(reader, binaryTest, plainReady)) {
     ended_ = true;
     report(MessageLevel::kError, "skern:skern():binary skipped \"%s\"\n");
-    return 0;
+  } else {
+    ended_ = lines_.endedInPiece();
+    // A piece's elements are counted for the numbers of the pieces after it.
+    if (split_ != nullptr && !ended_ && !stopped() && config_.display.lineNumbers) {
+      elements = lines_.elementsBefore(lines_.pieceEnd()) - firstElement_;
+    }
   }
-  ended_ = lines_.endedInPiece();
-  // A piece's elements are counted for the numbers of the pieces after it.
-  if (split_ == nullptr || ended_ || stopped() || !config_.display.lineNumbers) return 0;
-  return lines_.elementsBefore(lines_.pieceEnd()) - firstElement_;
+  lines_.detachReader();
+  return elements;
 }
 
 // Cuts `file` into pieces when it is big enough to pay and its windows are narrow enough;

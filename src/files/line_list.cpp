@@ -47,7 +47,8 @@ void LineList::applySkip() {
 // would take the buffer beyond its soft limit and that frees enough to be worth moving the
 // rest.
 void LineList::letGo(std::size_t wanted) {
-  if (text_.size() + wanted <= softLimit()) return;
+  // Text that lies in the mapping is let go of at once: that moves nothing.
+  if (text_.size() + wanted <= softLimit() && !text_.mapped()) return;
   applySkip();
   std::size_t first = reachStart();
   const char* keep = cursor_.at;
@@ -56,6 +57,27 @@ void LineList::letGo(std::size_t wanted) {
   elements_.dropBefore(first);
   rebase(keep, text_.begin());
   if (cursor_.nulKnownTo < text_.begin()) cursor_.nulKnownTo = text_.begin();
+}
+
+// Copies the text out of the mapping, where it lies there, keeping only what is still needed.
+void LineList::leaveMapping() {
+  if (!text_.mapped()) return;
+  letGo(0);
+  const char* old = text_.begin();
+  text_.leaveMapping();
+  rebase(old, text_.begin());
+  if (text_.takeLoss()) fitToText();
+}
+
+// After the text was cut short where the file lost bytes: nothing points past its end, and
+// no skip reaches beyond it.
+void LineList::fitToText() {
+  const char* end = text_.begin() + text_.size();
+  cursor_.end = end;
+  cursor_.at = std::min(cursor_.at, end);
+  cursor_.nulKnownTo = std::min(cursor_.nulKnownTo, end);
+  if (cursor_.nul != nullptr && cursor_.nul >= end) cursor_.nul = nullptr;
+  pendingSkip_ = std::min(pendingSkip_, heldEnd());
 }
 
 // Reads one more block as text; false when the file has no more.
@@ -116,6 +138,7 @@ std::size_t LineList::elementsBefore(TextOffset at) {
 
 bool LineList::haveElement(std::size_t index) {
   if (index < elements_.size()) return true;
+  leaveMapping();
   applySkip();
   while (index >= elements_.size()) {
     if (elements_.full()) elements_.dropBefore(reachStart());
@@ -129,6 +152,7 @@ bool LineList::haveElement(std::size_t index) {
 }
 
 std::size_t LineList::elementHolding(TextOffset at) {
+  leaveMapping();
   applySkip();
   for (;;) {
     const char* place = text_.place(at);
@@ -155,24 +179,34 @@ std::string_view LineList::heldText(TextOffset from) const {
   return std::string_view(start, static_cast<std::size_t>(cursor_.end - start));
 }
 
-std::string_view LineList::readRawBlock(TextOffset from) {
+std::string_view LineList::readRawBlock(TextOffset from, bool mayMap) {
   if (!text_.ended()) letGo(text_.blockSize());
   const char* old = text_.begin();
-  std::string_view block = text_.readRawBlock(from);
+  std::string_view block = text_.readRawBlock(from, mayMap);
   rebase(old, text_.begin());
+  if (text_.takeLoss()) fitToText();
   if (text_.ended()) cursor_.final = true;
   return block;
 }
 
-void LineList::acceptBlock(bool plain) {
-  const char* block = text_.rawBlock();
+bool LineList::acceptBlock(bool plain) {
+  // Only what a window can still reach is copied out of the mapping with the block.
+  if (!plain && text_.mapped()) letGo(0);
+  const char* old = text_.begin();
+  const std::size_t blockAt = static_cast<std::size_t>(text_.rawBlock() - old);
   TextBlock made = text_.acceptBlock(plain);
-  if (!plain && cursor_.nul == nullptr && cursor_.nulKnownTo == block) {
+  rebase(old, text_.begin());
+  const bool lost = text_.takeLoss();
+  const char* block = text_.begin() + blockAt;
+  if (lost) {
+    fitToText();
+  } else if (!plain && cursor_.nul == nullptr && cursor_.nulKnownTo == block) {
     cursor_.nul = made.firstNul;
     cursor_.nulKnownTo = block + made.size;
   }
   if (text_.ended()) cursor_.final = true;
   cursor_.end = text_.begin() + text_.size();
+  return !lost;
 }
 
 void LineList::release() {

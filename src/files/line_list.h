@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "files/element_division.h"
@@ -84,14 +85,24 @@ class LineList {
   /// The end of the text held.
   TextOffset heldEnd() const { return offsetOf(cursor_.end); }
 
+  /// Sets what is called before each block is read (tests shorten files there); null: none.
+  void setBlockHook(const std::function<void()>* hook) { text_.setBlockHook(hook); }
+
   /// Reads the next block of the file's raw bytes behind the text held and returns the bytes
-  /// from `from` to the block's end: text, then the new raw bytes. Empty when the file has
-  /// ended. `acceptBlock` must follow before anything else is asked.
-  std::string_view readRawBlock(TextOffset from);
+  /// from `from` to the block's end: text, then the new raw bytes. Where `mayMap`, the text
+  /// may be seen where the file is mapped instead, until more than a look at its raw bytes
+  /// is asked. Empty when the file has ended. `acceptBlock` must follow before anything else
+  /// is asked.
+  std::string_view readRawBlock(TextOffset from, bool mayMap = false);
 
   /// Makes the block just read part of the text; `plain` says it holds no carriage return and
-  /// no 0x1A, so that it is its own text.
-  void acceptBlock(bool plain);
+  /// no 0x1A, so that it is its own text. False when the block was given up instead, since
+  /// the file lost bytes it held: the text then ends where the file now ends, and reading
+  /// goes on from there.
+  bool acceptBlock(bool plain);
+
+  /// Forgets the reader of the text, which is going away.
+  void detachReader() { text_.detach(); }
 
   /// Forgets the file and gives the text's memory back.
   void release();
@@ -104,6 +115,8 @@ class LineList {
   void letGo(std::size_t wanted);
   bool readMoreText();
   void startText();
+  void leaveMapping();
+  void fitToText();
 
   ElementList elements_;
   // The text, and how far it has been divided into elements.

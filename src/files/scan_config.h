@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "cmdline/settings.h"
 #include "expr/expression.h"
@@ -23,7 +24,10 @@ struct ScanConfig {
   int lineWindow = 0;             ///< Elements around a candidate for further terms.
   WindowReach reach;              ///< How far a window reaches from a candidate.
   std::uint64_t pieceBytes = 0;   ///< Bytes of each piece a big file is cut into; 0: none is.
-  OutputIdentity output;          ///< The file the hits go to: never searched.
+  /// Files of at least this many bytes are looked through where the host maps them.
+  std::uint64_t mappedFrom = UINT64_MAX;
+  std::function<void()> blockHook;  ///< Called before each block is read (tests); empty: none.
+  OutputIdentity output;            ///< The file the hits go to: never searched.
 };
 
 /// The settings of a search for `expression` under `settings`; no file is cut into pieces.

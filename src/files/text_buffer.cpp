@@ -1,5 +1,6 @@
 #include "files/text_buffer.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -31,12 +32,16 @@ void TextBuffer::placeHeld(const char* from) {
   std::memmove(text_.data.get() + lead, from, held);
   lead_ = lead;
   text_.size = lead + held;
-  rawFrom_ = text_.size;
+  rawFrom_ = held;
 }
 
 bool TextBuffer::start(PieceReader* from, bool readReady) {
   text_.size = 0;
   lead_ = 0;
+  mapped_ = nullptr;
+  mappedSize_ = 0;
+  cleanFrom_ = 0;
+  lost_ = false;
   std::size_t ready = from != nullptr && readReady ? from->readyBytes() : 0;
   reserveBytes(text_, ready > 0 ? ready : 1);
   base_ = 0;
@@ -67,16 +72,100 @@ bool TextBuffer::restart() {
 
 void TextBuffer::release() {
   text_ = ByteBuffer();
-  reader_ = nullptr;
-  ended_ = true;
+  detach();
   lead_ = 0;
   base_ = 0;
-  rawFrom_ = 0;
 }
 
-std::string_view TextBuffer::readRawBlock(TextOffset from) {
-  rawFrom_ = text_.size;
+void TextBuffer::detach() {
+  mapped_ = nullptr;
+  mappedSize_ = 0;
+  text_.size = lead_;
+  rawFrom_ = 0;
+  reader_ = nullptr;
+  ended_ = true;
+}
+
+// Sees the bytes held where they lie in the reader's mapping, where they are the file's own
+// bytes just before where it reads next and the mapping holds them; true when it does.
+bool TextBuffer::enterMapping() {
+  if (reader_ == nullptr || base_ < cleanFrom_ || reader_->readyBytes() > 0) return false;
+  const std::size_t held = size();
+  const std::uint64_t at = reader_->position();
+  if (at < held) return false;
+  const char* start = reader_->mappedAt(at - held);
+  if (start == nullptr || reader_->mappedAt(at) == nullptr) return false;
+  mapped_ = start;
+  mappedSize_ = held;
+  rawFrom_ = held;
+  return true;
+}
+
+// Copies the first `bytes` held in the mapping into the buffer, in line for a read at file
+// offset `readAt`, and leaves the mapping.
+void TextBuffer::copyOut(std::size_t bytes, std::uint64_t readAt) {
+  const char* from = mapped_;
+  text_.size = 0;
+  reserveBytes(text_, bytes + blockSize_ + 2 * kReadAlignment);
+  lead_ = static_cast<std::size_t>((readAt - bytes) % kReadAlignment);
+  std::memcpy(text_.data.get() + lead_, from, bytes);
+  text_.size = lead_ + bytes;
+  mapped_ = nullptr;
+  mappedSize_ = 0;
+}
+
+void TextBuffer::leaveMapping() {
+  if (mapped_ == nullptr) return;
+  const std::uint64_t readAt = reader_->position();
+  const std::uint64_t heldFrom = readAt - mappedSize_;
+  copyOut(mappedSize_, readAt);
+  if (mappedBytesLost()) recover(heldFrom);
+}
+
+// Some bytes of the mapping were gone when they were touched: the file was shortened. The raw
+// block is given up, the text is kept as far as the file still holds it (the bytes held
+// start at file offset `heldFrom`), and reading goes on from there, so that the text is what
+// a reading of the file at this moment gives.
+void TextBuffer::recover(std::uint64_t heldFrom) {
+  std::uint64_t keepTo = heldFrom + rawFrom_;
+  const long long now = reader_->fileSizeNow();
+  if (now >= 0 && keepTo > static_cast<std::uint64_t>(now)) {
+    keepTo = std::max(heldFrom, static_cast<std::uint64_t>(now));
+  }
+  const std::size_t keep = static_cast<std::size_t>(keepTo - heldFrom);
+  if (mapped_ != nullptr) {
+    copyOut(keep, keepTo);
+  } else {
+    text_.size = lead_ + keep;
+  }
+  reader_->readOnFrom(keepTo);
+  mappedBytesLost();
+  rawFrom_ = keep;
+  lost_ = true;
+  const TextOffset end = offsetOf(begin() + size());
+  if (pieceEnd_ != UINT64_MAX && pieceEnd_ > end) pieceEnd_ = UINT64_MAX;
+  if (startKnown_ && pieceStart_ > end) startKnown_ = false;
+  blockStartsPiece_ = false;
+  blockEndsPiece_ = false;
+}
+
+std::string_view TextBuffer::readRawBlock(TextOffset from, bool mayMap) {
+  rawFrom_ = size();
   if (ended_) return std::string_view();
+  // Counting what was looked through may have touched a page gone.
+  if (mapped_ != nullptr && mappedBytesLost()) recover(reader_->position() - mappedSize_);
+  if (hook_ != nullptr) (*hook_)();
+  if (mayMap && (mapped_ != nullptr || enterMapping())) {
+    std::string_view block = reader_->view(blockSize_);
+    if (!block.empty()) {
+      mappedSize_ += block.size();
+      blockStartsPiece_ = reader_->reachedStart();
+      blockEndsPiece_ = reader_->reachedEnd();
+      const char* start = place(from);
+      return std::string_view(start, static_cast<std::size_t>(begin() + size() - start));
+    }
+  }
+  leaveMapping();
   reserveBytes(text_, text_.size + blockSize_ + kReadAlignment);
   if (leadFor(size()) != lead_ && size() <= kMostMovedToAlign) placeHeld(begin());
   long long got = reader_->read(text_.data.get() + text_.size, blockSize_);
@@ -93,17 +182,26 @@ std::string_view TextBuffer::readRawBlock(TextOffset from) {
 }
 
 TextBlock TextBuffer::acceptBlock(bool plain) {
+  if (mapped_ != nullptr) {
+    if (mappedBytesLost()) {
+      recover(reader_->position() - mappedSize_);
+    } else if (!plain) {
+      leaveMapping();
+    }
+  }
   TextBlock made;
-  made.size = text_.size - rawFrom_;
+  const std::size_t raw = size() - rawFrom_;
+  made.size = raw;
   if (!plain) {
-    made = applyTextMode(text_.data.get() + rawFrom_, made.size);
-    text_.size = rawFrom_ + made.size;
+    made = applyTextMode(text_.data.get() + lead_ + rawFrom_, raw);
+    text_.size = lead_ + rawFrom_ + made.size;
+    if (made.size != raw) cleanFrom_ = offsetOf(begin() + size());
     if (made.ended) {
       ended_ = true;
       if (pieceEnd_ == UINT64_MAX) endedInPiece_ = true;
     }
   }
-  rawFrom_ = text_.size;
+  rawFrom_ = size();
   TextOffset end = offsetOf(begin() + size());
   if (blockStartsPiece_) {
     pieceStart_ = end;
@@ -117,6 +215,16 @@ TextBlock TextBuffer::acceptBlock(bool plain) {
 
 bool TextBuffer::dropBefore(const char* keep) {
   std::size_t shift = static_cast<std::size_t>(keep - begin());
+  if (mapped_ != nullptr) {
+    // Nothing moves: the text only begins later in the mapping.
+    if (shift == 0) return false;
+    mapped_ = keep;
+    mappedSize_ -= shift;
+    rawFrom_ -= shift;
+    base_ += shift;
+    reader_->releaseBefore(reader_->position() - mappedSize_);
+    return true;
+  }
   if (shift == 0 || shift < size() / 2) return false;
   placeHeld(keep);
   base_ += shift;

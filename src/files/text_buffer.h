@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "files/piece_reader.h"
@@ -15,7 +16,10 @@ using TextOffset = std::uint64_t;
 /// The bytes of a file's text from some offset on, in one buffer that grows at its end and
 /// lets go at its start, and where the piece being scanned begins and ends in that text. A
 /// block is read raw behind the text and then accepted as text; whatever points into the
-/// buffer must follow it when `readRawBlock` or `dropBefore` moves it.
+/// buffer must follow it when `readRawBlock`, `acceptBlock` or `dropBefore` moves it.
+/// While blocks are only looked through, the text may lie where the reader maps the file
+/// instead: it is copied into the buffer before anything else looks at it, and a page of the
+/// mapping found gone (the file was shortened) ends the text where the file now ends.
 class TextBuffer {
  public:
   TextBuffer() = default;
@@ -35,10 +39,21 @@ class TextBuffer {
   /// Forgets the text and gives its memory back.
   void release();
 
+  /// Calls `hook` before each block is read (tests shorten files there); null: none.
+  void setBlockHook(const std::function<void()>* hook) { hook_ = hook; }
+
   /// The first byte held.
-  const char* begin() const { return text_.data.get() + lead_; }
+  const char* begin() const { return mapped_ != nullptr ? mapped_ : text_.data.get() + lead_; }
   /// The bytes held, text and (before `acceptBlock`) a raw block.
-  std::size_t size() const { return text_.size - lead_; }
+  std::size_t size() const { return mapped_ != nullptr ? mappedSize_ : text_.size - lead_; }
+  /// True while the text held lies in the reader's mapping of the file.
+  bool mapped() const { return mapped_ != nullptr; }
+  /// True once after the text was cut short because the file lost bytes it held.
+  bool takeLoss() {
+    bool lost = lost_;
+    lost_ = false;
+    return lost;
+  }
   /// Where `at`, a byte held, stands in the text.
   TextOffset offsetOf(const char* at) const {
     return base_ + static_cast<TextOffset>(at - begin());
@@ -49,14 +64,21 @@ class TextBuffer {
   bool ended() const { return ended_; }
 
   /// Reads the next block behind the text, making room for it first (which may move the
-  /// buffer), and returns the bytes from `from` to the block's end. Empty once the text has
-  /// ended; else `acceptBlock` must follow.
-  std::string_view readRawBlock(TextOffset from);
+  /// buffer), and returns the bytes from `from` to the block's end. Where `mayMap`, the
+  /// block and the text may be seen where they lie in a mapping of the file instead. Empty
+  /// once the text has ended; else `acceptBlock` must follow.
+  std::string_view readRawBlock(TextOffset from, bool mayMap = false);
   /// The first byte of the raw block read last.
-  const char* rawBlock() const { return text_.data.get() + rawFrom_; }
+  const char* rawBlock() const { return begin() + rawFrom_; }
   /// Makes the raw block text, in text mode unless `plain` says that it holds no carriage
   /// return and no 0x1A; returns what text mode made of it (for a plain block only its size).
+  /// A text that is not `plain` is first copied out of the mapping; a block that met a page
+  /// gone is given up (see `takeLoss`), and the file is read again from where it was.
   TextBlock acceptBlock(bool plain);
+  /// Copies the text out of the mapping into the buffer, where it lies there.
+  void leaveMapping();
+  /// Forgets the reader, which is going away, and what the text held of its mapping.
+  void detach();
 
   /// Lets go of the bytes before `keep`, moving the rest back to the buffer's start (less
   /// than 64 bytes after it, in line with the next read), when that frees at least half of
@@ -75,11 +97,19 @@ class TextBuffer {
  private:
   std::size_t leadFor(std::size_t held) const;
   void placeHeld(const char* from);
+  bool enterMapping();
+  void copyOut(std::size_t bytes, std::uint64_t readAt);
+  void recover(std::uint64_t heldFrom);
 
   ByteBuffer text_;          // `lead_` unused bytes, then the bytes held
   std::size_t lead_ = 0;     // chosen so that the next block is read to a place in line with it
   TextOffset base_ = 0;      // where the first byte held stands in the text
-  std::size_t rawFrom_ = 0;  // where the raw block read last begins in the buffer
+  std::size_t rawFrom_ = 0;  // where the raw block read last begins among the bytes held
+  const char* mapped_ = nullptr;  // the bytes held where they lie in the mapping; null: in text_
+  std::size_t mappedSize_ = 0;
+  TextOffset cleanFrom_ = 0;  // from here on the text is the file's bytes, none taken out
+  bool lost_ = false;
+  const std::function<void()>* hook_ = nullptr;
   PieceReader* reader_ = nullptr;
   bool ended_ = true;
   std::size_t blockSize_ = std::size_t{1} << 18;
