@@ -14,6 +14,7 @@ struct RunLimits {
   long memoryMiB = 0;       ///< The most address space, when above 0.
   bool fullOutput = false;  ///< Standard output is a device that is always full.
   std::string terminal;     ///< If set, output and error are a terminal with this NAME=VALUE.
+  std::string environment;  ///< If set, a NAME=VALUE that skern runs with.
 };
 
 /// What undoes the staging of a case's special entries, so that its folder can be removed.

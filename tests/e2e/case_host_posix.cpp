@@ -81,6 +81,7 @@ int runLine(const std::string& program, const std::string& root, const std::stri
       unsetenv("NO_COLOR");
       putenv(const_cast<char*>(limits.terminal.c_str()));
     }
+    if (!limits.environment.empty()) putenv(const_cast<char*>(limits.environment.c_str()));
     close_range(3, ~0u, 0);                 // skern starts with the three standard streams only
     limit(RLIMIT_FSIZE, rlim_t{64} << 20);  // a run that writes without end stops at 64 MiB
     if (limits.openFiles > 0) limit(RLIMIT_NOFILE, static_cast<rlim_t>(limits.openFiles));

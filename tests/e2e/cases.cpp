@@ -201,6 +201,8 @@ std::vector<Case> readCases(const std::string& file) {
           std::stol(rest.substr(rest.find(' ')));
     } else if (word == "terminal") {  // terminal [NAME=VALUE]
       c.limits.terminal = rest.empty() ? "TERM=xterm" : rest;
+    } else if (word == "env") {  // env NAME=VALUE
+      c.limits.environment = rest;
     } else if (word == "output") {  // output full | output into PATH
       c.limits.fullOutput = rest == "full";
       if (rest.rfind("into ", 0) == 0) c.outputInTree = rest.substr(5);

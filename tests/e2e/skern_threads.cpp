@@ -1,9 +1,13 @@
 // skern with its threads, piece, held and mapped bytes fixed by the build (see
 // tests/CMakeLists.txt). SKERN_TEST_CUT=K:SIZE:PATH shortens the file PATH to SIZE bytes once K
-// blocks have been read, by whichever thread reads the next.
+// blocks have been read, by whichever thread reads the next; SKERN_TEST_CUT=K:SIZE:PATH:GROWN
+// then also puts back, before the block after that, the bytes of the file GROWN from SIZE on.
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <system_error>
 
@@ -11,20 +15,36 @@
 
 namespace {
 
+// Writes the bytes of `grown` from `from` on over `path` from there on.
+void growAgain(const std::string& path, const std::string& grown, std::streamoff from) {
+  std::ifstream in(grown, std::ios::binary);
+  in.seekg(from);
+  const std::string tail((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::fstream out(path, std::ios::binary | std::ios::in | std::ios::out);
+  out.seekp(from);
+  out.write(tail.data(), static_cast<std::streamsize>(tail.size()));
+}
+
 std::function<void()> cutHook() {
   const char* cut = std::getenv("SKERN_TEST_CUT");
   if (cut == nullptr) return {};
   const std::string spec = cut;
   const std::size_t first = spec.find(':');
   const std::size_t second = spec.find(':', first + 1);
+  const std::size_t third = spec.find(':', second + 1);
   const long long blocks = std::stoll(spec.substr(0, first));
-  const auto size = static_cast<std::uintmax_t>(std::stoll(spec.substr(first + 1, second)));
-  const std::string path = spec.substr(second + 1);
+  const long long size = std::stoll(spec.substr(first + 1, second));
+  const std::string path = spec.substr(second + 1, third - second - 1);
+  const std::string grown = third == std::string::npos ? "" : spec.substr(third + 1);
   auto read = std::make_shared<std::atomic<long long>>(0);
   return [=] {
-    if (read->fetch_add(1) != blocks) return;
-    std::error_code ignored;
-    std::filesystem::resize_file(path, size, ignored);
+    const long long count = read->fetch_add(1);
+    if (count == blocks) {
+      std::error_code ignored;
+      std::filesystem::resize_file(path, static_cast<std::uintmax_t>(size), ignored);
+    } else if (count == blocks + 1 && !grown.empty()) {
+      growAgain(path, grown, size);
+    }
   };
 }
 
