@@ -59,9 +59,8 @@ void LineList::letGo(std::size_t wanted) {
   if (cursor_.nulKnownTo < text_.begin()) cursor_.nulKnownTo = text_.begin();
 }
 
-// Copies the text out of the mapping, where it lies there, keeping only what is still needed.
+// Copies the text out of the mapping, keeping only what is still needed.
 void LineList::leaveMapping() {
-  if (!text_.mapped()) return;
   letGo(0);
   const char* old = text_.begin();
   text_.leaveMapping();
@@ -138,7 +137,7 @@ std::size_t LineList::elementsBefore(TextOffset at) {
 
 bool LineList::haveElement(std::size_t index) {
   if (index < elements_.size()) return true;
-  leaveMapping();
+  if (text_.mapped()) leaveMapping();
   applySkip();
   while (index >= elements_.size()) {
     if (elements_.full()) elements_.dropBefore(reachStart());
@@ -152,7 +151,7 @@ bool LineList::haveElement(std::size_t index) {
 }
 
 std::size_t LineList::elementHolding(TextOffset at) {
-  leaveMapping();
+  if (text_.mapped()) leaveMapping();
   applySkip();
   for (;;) {
     const char* place = text_.place(at);

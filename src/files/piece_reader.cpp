@@ -10,7 +10,7 @@ namespace {
 constexpr std::uint64_t kMappedPastEnd = std::uint64_t{1} << 20;
 
 // Scanned pages are given back to the system this many bytes at a time.
-constexpr std::uint64_t kReleaseStride = std::uint64_t{1} << 20;
+constexpr std::uint64_t kReleaseStride = std::uint64_t{4} << 20;
 
 }  // namespace
 

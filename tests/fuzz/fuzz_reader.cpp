@@ -1,5 +1,6 @@
-// Any file through the streaming scan, read a few bytes at a time or cut into pieces of a few
-// bytes, shows what it shows read in one block; its first 3 bytes choose the search and sizes.
+// Any file through the streaming scan, read a few bytes at a time (where it is mapped or not) or
+// cut into pieces of a few bytes, shows what it shows read in one block; its first 3 bytes
+// choose the search and sizes.
 #include <unistd.h>
 
 #include <cstdint>
@@ -54,10 +55,11 @@ class RecordingSink : public ScanSink {
 const char* const kExpressions[] = {"a", "ab&c|d", "a\nb", "", "b|a&c", "aa&a", "\r", "c&\x01"};
 
 // What the scan of `path` shows, read `block` bytes at a time after `ahead`, in pieces of
-// `pieceBytes` (0: whole).
+// `pieceBytes` (0: whole), looked through where the file is mapped when `mapped`.
 std::string shown(ScanConfig config, const std::string& path, std::size_t block, std::size_t ahead,
-                  std::uint64_t pieceBytes) {
+                  std::uint64_t pieceBytes, bool mapped = false) {
   config.pieceBytes = pieceBytes;
+  if (mapped) config.mappedFrom = 0;
   FileScan scan(config);
   scan.lines().setReadBlockSize(block);
   scan.reader().setReadAheadBytes(ahead);
@@ -94,7 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const ScanConfig config = scanConfig(settings, parser.expression);
   const std::string whole = shown(config, path, 1 << 18, 1 << 16, 0);
   const std::size_t block = 1 + data[2] % 13, few = 1 + data[2] / 13 % 17;
-  if (shown(config, path, block, few, 0) != whole) std::abort();
-  if (shown(config, path, block, 1 << 16, few) != whole) std::abort();
+  const bool mapped = (data[1] & 64) != 0;
+  if (shown(config, path, block, few, 0, mapped) != whole) std::abort();
+  if (shown(config, path, block, 1 << 16, few, mapped) != whole) std::abort();
   return 0;
 }
