@@ -68,14 +68,20 @@ void LineList::leaveMapping() {
   if (text_.takeLoss()) fitToText();
 }
 
-// After the text was cut short where the file lost bytes: nothing points past its end, and
-// no skip reaches beyond it.
+// After the text was cut short where the file lost bytes: the elements whose chunks reach
+// past its end are divided again from the text that follows, nothing points past it, and no
+// skip reaches beyond it.
 void LineList::fitToText() {
   const char* end = text_.begin() + text_.size();
+  std::size_t kept = elements_.size();
+  const char* chunkEnd = cursor_.at;
+  while (kept > elements_.first() && chunkEnd > end) chunkEnd = elements_[--kept].data();
+  elements_.dropFrom(kept);
+  scanFloor_ = std::min(scanFloor_, kept);
   cursor_.end = end;
-  cursor_.at = std::min(cursor_.at, end);
-  cursor_.nulKnownTo = std::min(cursor_.nulKnownTo, end);
-  if (cursor_.nul != nullptr && cursor_.nul >= end) cursor_.nul = nullptr;
+  cursor_.at = std::min(chunkEnd, end);
+  cursor_.nul = nullptr;
+  cursor_.nulKnownTo = cursor_.at;
   pendingSkip_ = std::min(pendingSkip_, heldEnd());
 }
 
