@@ -42,10 +42,6 @@ class ElementList {
   /// Lets go of the elements before element `index`; passing over elements never held makes
   /// `index` the number of the next one appended.
   void dropBefore(std::size_t index);
-  /// Forgets the elements from element `index` on, as if they had never been appended.
-  void dropFrom(std::size_t index) {
-    if (index < size()) count_ = index > first_ ? index - first_ : 0;
-  }
   /// Points every view held into `to` instead of `from`, after their text moved there.
   void rebase(const char* from, const char* to);
   /// Forgets every element and gives the memory back.

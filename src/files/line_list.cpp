@@ -68,20 +68,10 @@ void LineList::leaveMapping() {
   if (text_.takeLoss()) fitToText();
 }
 
-// After the text was cut short where the file lost bytes: the elements whose chunks reach
-// past its end are divided again from the text that follows, nothing points past it, and no
-// skip reaches beyond it.
+// After the block just read was given up where the file lost bytes: no skip reaches beyond
+// the text.
 void LineList::fitToText() {
-  const char* end = text_.begin() + text_.size();
-  std::size_t kept = elements_.size();
-  const char* chunkEnd = cursor_.at;
-  while (kept > elements_.first() && chunkEnd > end) chunkEnd = elements_[--kept].data();
-  elements_.dropFrom(kept);
-  scanFloor_ = std::min(scanFloor_, kept);
-  cursor_.end = end;
-  cursor_.at = std::min(chunkEnd, end);
-  cursor_.nul = nullptr;
-  cursor_.nulKnownTo = cursor_.at;
+  cursor_.end = text_.begin() + text_.size();
   pendingSkip_ = std::min(pendingSkip_, heldEnd());
 }
 
@@ -185,6 +175,9 @@ std::string_view LineList::heldText(TextOffset from) const {
 }
 
 std::string_view LineList::readRawBlock(TextOffset from, bool mayMap) {
+  // What was read is counted before the text may come to lie in the mapping, where the file
+  // can take its bytes away.
+  if (mayMap && !text_.mapped()) applySkip();
   if (!text_.ended()) letGo(text_.blockSize());
   const char* old = text_.begin();
   std::string_view block = text_.readRawBlock(from, mayMap);

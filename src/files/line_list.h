@@ -97,8 +97,7 @@ class LineList {
 
   /// Makes the block just read part of the text; `plain` says it holds no carriage return and
   /// no 0x1A, so that it is its own text. False when the block was given up instead, since
-  /// the file lost bytes it held: the text then ends where the file now ends, and reading
-  /// goes on from there.
+  /// the file lost bytes it held: the next read takes it again from the file.
   bool acceptBlock(bool plain);
 
   /// Forgets the reader of the text, which is going away.

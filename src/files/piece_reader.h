@@ -36,8 +36,6 @@ class PieceReader {
   /// After a mapped page was found gone: unmaps, and reads on from file offset `offset` on,
   /// which must not lie after the current place.
   void readOnFrom(std::uint64_t offset);
-  /// The file's size now; -1 where the system does not tell it.
-  long long fileSizeNow() const { return currentFileSize(file_); }
   /// Bytes the next read can give without asking the system (the file's first bytes).
   std::size_t readyBytes() const;
   /// True when the block read last ended where the piece begins.

@@ -123,16 +123,13 @@ void TextBuffer::leaveMapping() {
 }
 
 // Some bytes of the mapping were gone when they were touched: the file was shortened. The raw
-// block is given up, the text is kept as far as the file still holds it (the bytes held
-// start at file offset `heldFrom`), and reading goes on from there, so that the text is what
-// a reading of the file at this moment gives.
+// block is given up and read again from where it began (the bytes held start at file offset
+// `heldFrom`), so that it is what a reading of the file at this moment gives. The text that
+// was accepted before it stays, as a reading would hold it, but for bytes the file lost
+// since, which the copy holds as zeros.
 void TextBuffer::recover(std::uint64_t heldFrom) {
-  std::uint64_t keepTo = heldFrom + rawFrom_;
-  const long long now = reader_->fileSizeNow();
-  if (now >= 0 && keepTo > static_cast<std::uint64_t>(now)) {
-    keepTo = std::max(heldFrom, static_cast<std::uint64_t>(now));
-  }
-  const std::size_t keep = static_cast<std::size_t>(keepTo - heldFrom);
+  const std::size_t keep = rawFrom_;
+  const std::uint64_t keepTo = heldFrom + keep;
   if (mapped_ != nullptr) {
     copyOut(keep, keepTo);
   } else {

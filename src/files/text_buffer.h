@@ -18,8 +18,8 @@ using TextOffset = std::uint64_t;
 /// block is read raw behind the text and then accepted as text; whatever points into the
 /// buffer must follow it when `readRawBlock`, `acceptBlock` or `dropBefore` moves it.
 /// While blocks are only looked through, the text may lie where the reader maps the file
-/// instead: it is copied into the buffer before anything else looks at it, and a page of the
-/// mapping found gone (the file was shortened) ends the text where the file now ends.
+/// instead: it is copied into the buffer before anything else looks at it, and a block that
+/// met a page of the mapping gone (the file was shortened) is read again.
 class TextBuffer {
  public:
   TextBuffer() = default;
@@ -48,7 +48,7 @@ class TextBuffer {
   std::size_t size() const { return mapped_ != nullptr ? mappedSize_ : text_.size - lead_; }
   /// True while the text held lies in the reader's mapping of the file.
   bool mapped() const { return mapped_ != nullptr; }
-  /// True once after the text was cut short because the file lost bytes it held.
+  /// True once after the raw block was given up because the file lost bytes it held.
   bool takeLoss() {
     bool lost = lost_;
     lost_ = false;
