@@ -33,6 +33,7 @@ void TextBuffer::placeHeld(const char* from) {
   lead_ = lead;
   text_.size = lead + held;
   rawFrom_ = held;
+  pointHeld();
 }
 
 bool TextBuffer::start(PieceReader* from, bool readReady) {
@@ -44,6 +45,7 @@ bool TextBuffer::start(PieceReader* from, bool readReady) {
   lost_ = false;
   std::size_t ready = from != nullptr && readReady ? from->readyBytes() : 0;
   reserveBytes(text_, ready > 0 ? ready : 1);
+  pointHeld();
   base_ = 0;
   rawFrom_ = 0;
   reader_ = from;
@@ -72,9 +74,9 @@ bool TextBuffer::restart() {
 
 void TextBuffer::release() {
   text_ = ByteBuffer();
-  detach();
   lead_ = 0;
   base_ = 0;
+  detach();
 }
 
 void TextBuffer::detach() {
@@ -84,6 +86,7 @@ void TextBuffer::detach() {
   rawFrom_ = 0;
   reader_ = nullptr;
   ended_ = true;
+  pointHeld();
 }
 
 // Sees the bytes held where they lie in the reader's mapping, where they are the file's own
@@ -98,6 +101,7 @@ bool TextBuffer::enterMapping() {
   mapped_ = start;
   mappedSize_ = held;
   rawFrom_ = held;
+  pointHeld();
   return true;
 }
 
@@ -112,6 +116,7 @@ void TextBuffer::copyOut(std::size_t bytes, std::uint64_t readAt) {
   text_.size = lead_ + bytes;
   mapped_ = nullptr;
   mappedSize_ = 0;
+  pointHeld();
 }
 
 void TextBuffer::leaveMapping() {
@@ -164,6 +169,7 @@ std::string_view TextBuffer::readRawBlock(TextOffset from, bool mayMap) {
   }
   leaveMapping();
   reserveBytes(text_, text_.size + blockSize_ + kReadAlignment);
+  pointHeld();
   if (leadFor(size()) != lead_ && size() <= kMostMovedToAlign) placeHeld(begin());
   long long got = reader_->read(text_.data.get() + text_.size, blockSize_);
   if (got <= 0) {
@@ -218,6 +224,7 @@ bool TextBuffer::dropBefore(const char* keep) {
     mapped_ = keep;
     mappedSize_ -= shift;
     rawFrom_ -= shift;
+    pointHeld();
     base_ += shift;
     reader_->releaseBefore(reader_->position() - mappedSize_);
     return true;

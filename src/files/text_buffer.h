@@ -43,7 +43,7 @@ class TextBuffer {
   void setBlockHook(const std::function<void()>* hook) { hook_ = hook; }
 
   /// The first byte held.
-  const char* begin() const { return mapped_ != nullptr ? mapped_ : text_.data.get() + lead_; }
+  const char* begin() const { return held_; }
   /// The bytes held, text and (before `acceptBlock`) a raw block.
   std::size_t size() const { return mapped_ != nullptr ? mappedSize_ : text_.size - lead_; }
   /// True while the text held lies in the reader's mapping of the file.
@@ -100,7 +100,9 @@ class TextBuffer {
   bool enterMapping();
   void copyOut(std::size_t bytes, std::uint64_t readAt);
   void recover(std::uint64_t heldFrom);
+  void pointHeld() { held_ = mapped_ != nullptr ? mapped_ : text_.data.get() + lead_; }
 
+  const char* held_ = nullptr;  // the first byte held, in `text_` or in the mapping
   ByteBuffer text_;          // `lead_` unused bytes, then the bytes held
   std::size_t lead_ = 0;     // chosen so that the next block is read to a place in line with it
   TextOffset base_ = 0;      // where the first byte held stands in the text
