@@ -43,6 +43,7 @@ bool TextBuffer::start(PieceReader* from, bool readReady) {
   mappedSize_ = 0;
   cleanFrom_ = 0;
   lost_ = false;
+  entryHeld_ = 0;
   std::size_t ready = from != nullptr && readReady ? from->readyBytes() : 0;
   reserveBytes(text_, ready > 0 ? ready : 1);
   pointHeld();
@@ -101,19 +102,31 @@ bool TextBuffer::enterMapping() {
   mapped_ = start;
   mappedSize_ = held;
   rawFrom_ = held;
+  entryBase_ = base_;
+  entryHeld_ = held;
+  entryLead_ = lead_;
   pointHeld();
   return true;
 }
 
 // Copies the first `bytes` held in the mapping into the buffer, in line for a read at file
-// offset `readAt`, and leaves the mapping.
+// offset `readAt`, and leaves the mapping. The bytes that the buffer held before the mapping
+// are taken from there: the file may have lost them since.
 void TextBuffer::copyOut(std::size_t bytes, std::uint64_t readAt) {
-  const char* from = mapped_;
-  text_.size = 0;
-  reserveBytes(text_, bytes + blockSize_ + 2 * kReadAlignment);
-  lead_ = static_cast<std::size_t>((readAt - bytes) % kReadAlignment);
-  std::memcpy(text_.data.get() + lead_, from, bytes);
-  text_.size = lead_ + bytes;
+  const std::size_t lead = static_cast<std::size_t>((readAt - bytes) % kReadAlignment);
+  std::size_t kept = 0;
+  if (base_ < entryBase_ + entryHeld_) {
+    kept = std::min<std::size_t>(bytes, static_cast<std::size_t>(entryBase_ + entryHeld_ - base_));
+    std::memmove(text_.data.get() + lead,
+                 text_.data.get() + entryLead_ + static_cast<std::size_t>(base_ - entryBase_),
+                 kept);
+  }
+  text_.size = lead + kept;
+  reserveBytes(text_, lead + bytes + blockSize_ + kReadAlignment);
+  std::memcpy(text_.data.get() + lead + kept, mapped_ + kept, bytes - kept);
+  lead_ = lead;
+  text_.size = lead + bytes;
+  entryHeld_ = 0;
   mapped_ = nullptr;
   mappedSize_ = 0;
   pointHeld();

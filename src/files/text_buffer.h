@@ -103,13 +103,18 @@ class TextBuffer {
   void pointHeld() { held_ = mapped_ != nullptr ? mapped_ : text_.data.get() + lead_; }
 
   const char* held_ = nullptr;  // the first byte held, in `text_` or in the mapping
-  ByteBuffer text_;          // `lead_` unused bytes, then the bytes held
-  std::size_t lead_ = 0;     // chosen so that the next block is read to a place in line with it
-  TextOffset base_ = 0;      // where the first byte held stands in the text
-  std::size_t rawFrom_ = 0;  // where the raw block read last begins among the bytes held
+  ByteBuffer text_;             // `lead_` unused bytes, then the bytes held
+  std::size_t lead_ = 0;        // chosen so that the next block is read to a place in line with it
+  TextOffset base_ = 0;         // where the first byte held stands in the text
+  std::size_t rawFrom_ = 0;     // where the raw block read last begins among the bytes held
   const char* mapped_ = nullptr;  // the bytes held where they lie in the mapping; null: in text_
   std::size_t mappedSize_ = 0;
   TextOffset cleanFrom_ = 0;  // from here on the text is the file's bytes, none taken out
+  // The text that the buffer held when the mapping was entered, which it still holds there:
+  // from text offset `entryBase_`, `entryHeld_` bytes at `entryLead_`.
+  TextOffset entryBase_ = 0;
+  std::size_t entryHeld_ = 0;
+  std::size_t entryLead_ = 0;
   bool lost_ = false;
   const std::function<void()>* hook_ = nullptr;
   PieceReader* reader_ = nullptr;
