@@ -157,9 +157,6 @@ void TextBuffer::recover(std::uint64_t heldFrom) {
   mappedBytesLost();
   rawFrom_ = keep;
   lost_ = true;
-  const TextOffset end = offsetOf(begin() + size());
-  if (pieceEnd_ != UINT64_MAX && pieceEnd_ > end) pieceEnd_ = UINT64_MAX;
-  if (startKnown_ && pieceStart_ > end) startKnown_ = false;
   blockStartsPiece_ = false;
   blockEndsPiece_ = false;
 }
