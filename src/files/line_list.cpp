@@ -68,10 +68,9 @@ void LineList::leaveMapping() {
   if (text_.takeLoss()) fitToText();
 }
 
-// After the block just read was given up where the file lost bytes: no skip reaches beyond
-// the text.
+// After the block just read was given up where the file lost bytes: no skip reaches into
+// it, since it is read again.
 void LineList::fitToText() {
-  cursor_.end = text_.begin() + text_.size();
   pendingSkip_ = std::min(pendingSkip_, heldEnd());
 }
 

@@ -134,28 +134,24 @@ void TextBuffer::copyOut(std::size_t bytes, std::uint64_t readAt) {
 
 void TextBuffer::leaveMapping() {
   if (mapped_ == nullptr) return;
-  const std::uint64_t readAt = reader_->position();
-  const std::uint64_t heldFrom = readAt - mappedSize_;
-  copyOut(mappedSize_, readAt);
-  if (mappedBytesLost()) recover(heldFrom);
+  copyOut(mappedSize_, reader_->position());
+  if (mappedBytesLost()) recover();
 }
 
 // Some bytes of the mapping were gone when they were touched: the file was shortened. The raw
-// block is given up and read again from where it began (the bytes held start at file offset
-// `heldFrom`), so that it is what a reading of the file at this moment gives. The text that
-// was accepted before it stays, as a reading would hold it, but for bytes the file lost
-// since, which the copy holds as zeros.
-void TextBuffer::recover(std::uint64_t heldFrom) {
-  const std::size_t keep = rawFrom_;
-  const std::uint64_t keepTo = heldFrom + keep;
+// block is given up and read again from where it began, so that it is what a reading of the
+// file at this moment gives. The text accepted before it stays, as a reading holds it, but
+// for bytes first seen in the mapping and lost since, which the copy holds as zeros.
+void TextBuffer::recover() {
+  // The bytes held, in the mapping or copied out, end where the reader stands.
+  const std::uint64_t blockFrom = reader_->position() - size() + rawFrom_;
   if (mapped_ != nullptr) {
-    copyOut(keep, keepTo);
+    copyOut(rawFrom_, blockFrom);
   } else {
-    text_.size = lead_ + keep;
+    text_.size = lead_ + rawFrom_;
   }
-  reader_->readOnFrom(keepTo);
+  reader_->readOnFrom(blockFrom);
   mappedBytesLost();
-  rawFrom_ = keep;
   lost_ = true;
   blockStartsPiece_ = false;
   blockEndsPiece_ = false;
@@ -165,7 +161,7 @@ std::string_view TextBuffer::readRawBlock(TextOffset from, bool mayMap) {
   rawFrom_ = size();
   if (ended_) return std::string_view();
   // Counting what was looked through may have touched a page gone.
-  if (mapped_ != nullptr && mappedBytesLost()) recover(reader_->position() - mappedSize_);
+  if (mapped_ != nullptr && mappedBytesLost()) recover();
   if (hook_ != nullptr) (*hook_)();
   if (mayMap && (mapped_ != nullptr || enterMapping())) {
     std::string_view block = reader_->view(blockSize_);
@@ -197,7 +193,7 @@ std::string_view TextBuffer::readRawBlock(TextOffset from, bool mayMap) {
 TextBlock TextBuffer::acceptBlock(bool plain) {
   if (mapped_ != nullptr) {
     if (mappedBytesLost()) {
-      recover(reader_->position() - mappedSize_);
+      recover();
     } else if (!plain) {
       leaveMapping();
     }

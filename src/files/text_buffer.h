@@ -99,7 +99,7 @@ class TextBuffer {
   void placeHeld(const char* from);
   bool enterMapping();
   void copyOut(std::size_t bytes, std::uint64_t readAt);
-  void recover(std::uint64_t heldFrom);
+  void recover();
   void pointHeld() { held_ = mapped_ != nullptr ? mapped_ : text_.data.get() + lead_; }
 
   const char* held_ = nullptr;  // the first byte held, in `text_` or in the mapping

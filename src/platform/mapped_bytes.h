@@ -34,6 +34,3 @@ void releaseMappedPages(const MappedBytes& mapped, std::uint64_t from, std::uint
 /// its bytes since the last call (or the mapping). The page and those after it then read as
 /// zeros instead of ending the process.
 bool mappedBytesLost();
-
-/// The size of `file` now, as the system tells it; -1 where it does not.
-long long currentFileSize(const OpenFile& file);

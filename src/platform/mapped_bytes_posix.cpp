@@ -1,6 +1,5 @@
 #include <signal.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <mutex>
@@ -106,10 +105,4 @@ bool mappedBytesLost() {
   if (tLost == 0) return false;
   tLost = 0;
   return true;
-}
-
-long long currentFileSize(const OpenFile& file) {
-  struct stat status;
-  if (file.handle < 0 || fstat(static_cast<int>(file.handle), &status) != 0) return -1;
-  return static_cast<long long>(status.st_size);
 }

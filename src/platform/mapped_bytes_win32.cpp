@@ -20,7 +20,3 @@ void releaseMappedPages(const MappedBytes&, std::uint64_t, std::uint64_t) {}
 bool mappedBytesLost() {
   return false;
 }
-
-long long currentFileSize(const OpenFile&) {
-  return -1;
-}

@@ -28,14 +28,14 @@ void growAgain(const std::string& path, const std::string& grown, std::streamoff
 std::function<void()> cutHook() {
   const char* cut = std::getenv("SKERN_TEST_CUT");
   if (cut == nullptr) return {};
-  const std::string spec = cut;
-  const std::size_t first = spec.find(':');
-  const std::size_t second = spec.find(':', first + 1);
-  const std::size_t third = spec.find(':', second + 1);
-  const long long blocks = std::stoll(spec.substr(0, first));
-  const long long size = std::stoll(spec.substr(first + 1, second));
-  const std::string path = spec.substr(second + 1, third - second - 1);
-  const std::string grown = third == std::string::npos ? "" : spec.substr(third + 1);
+  const std::string text = cut;
+  const std::size_t first = text.find(':');
+  const std::size_t second = text.find(':', first + 1);
+  const std::size_t third = text.find(':', second + 1);
+  const long long blocks = std::stoll(text.substr(0, first));
+  const long long size = std::stoll(text.substr(first + 1, second));
+  const std::string path = text.substr(second + 1, third - second - 1);
+  const std::string grown = third == std::string::npos ? "" : text.substr(third + 1);
   auto read = std::make_shared<std::atomic<long long>>(0);
   return [=] {
     const long long count = read->fetch_add(1);

@@ -59,21 +59,8 @@ TEST_F(Mapped, PagesLostToAShortenedFileReadAsZerosAndAreToldOnce) {
   EXPECT_EQ(sum(mapped), 'a' * static_cast<long>(page_ + 100));
   EXPECT_TRUE(mappedBytesLost());
   EXPECT_FALSE(mappedBytesLost());
-  EXPECT_EQ(currentFileSize(file_), static_cast<long long>(page_ + 100));
   unmapFileBytes(mapped);
   EXPECT_EQ(mapped.bytes, nullptr);
-}
-
-TEST_F(Mapped, PagesGivenBackAreReadFromTheFileAgain) {
-  MappedBytes mapped = mapFileBytes(file_, page_, 2 * page_);
-  ASSERT_NE(mapped.bytes, nullptr);
-  EXPECT_EQ(sum(mapped), 'a' * static_cast<long>(2 * page_));
-  releaseMappedPages(mapped, 0,
-                     3 * page_ - 1);  // the first page mapped, the part of the second kept
-  releaseMappedPages(mapped, 5 * page_, 9 * page_);  // beyond the mapping: nothing
-  EXPECT_EQ(sum(mapped), 'a' * static_cast<long>(2 * page_));
-  EXPECT_FALSE(mappedBytesLost());
-  unmapFileBytes(mapped);
 }
 
 TEST_F(Mapped, WhatCannotBeMappedIsEmpty) {
@@ -81,7 +68,6 @@ TEST_F(Mapped, WhatCannotBeMappedIsEmpty) {
   EXPECT_EQ(mapFileBytes(file_, 0, 0).bytes, nullptr);
   OpenFile closed;
   EXPECT_EQ(mapFileBytes(closed, 0, page_).bytes, nullptr);
-  EXPECT_EQ(currentFileSize(closed), -1);
   int pipeEnds[2];
   ASSERT_EQ(pipe(pipeEnds), 0);
   OpenFile pipeFile;
