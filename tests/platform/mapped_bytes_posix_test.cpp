@@ -63,20 +63,6 @@ TEST_F(Mapped, PagesLostToAShortenedFileReadAsZerosAndAreToldOnce) {
   EXPECT_EQ(mapped.bytes, nullptr);
 }
 
-TEST_F(Mapped, WhatCannotBeMappedIsEmpty) {
-  EXPECT_EQ(mapFileBytes(file_, 1, page_).bytes, nullptr);  // not on a page border
-  EXPECT_EQ(mapFileBytes(file_, 0, 0).bytes, nullptr);
-  OpenFile closed;
-  EXPECT_EQ(mapFileBytes(closed, 0, page_).bytes, nullptr);
-  int pipeEnds[2];
-  ASSERT_EQ(pipe(pipeEnds), 0);
-  OpenFile pipeFile;
-  pipeFile.handle = pipeEnds[0];
-  EXPECT_EQ(mapFileBytes(pipeFile, 0, page_).bytes, nullptr);
-  close(pipeEnds[0]);
-  close(pipeEnds[1]);
-}
-
 using MappedDeathTest = Mapped;
 
 // Ended as the bus error's action before skern's handler ends it: by the signal, or under a
