@@ -2,12 +2,12 @@
 // tests/CMakeLists.txt). SKERN_TEST_CUT=K:SIZE:PATH shortens the file PATH to SIZE bytes once K
 // blocks have been read, by whichever thread reads the next; SKERN_TEST_CUT=K:SIZE:PATH:GROWN
 // then also puts back, before the block after that, the bytes of the file GROWN from SIZE on.
-#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <system_error>
 
@@ -36,9 +36,14 @@ std::function<void()> cutHook() {
   const long long size = std::stoll(text.substr(first + 1, second));
   const std::string path = text.substr(second + 1, third - second - 1);
   const std::string grown = third == std::string::npos ? "" : text.substr(third + 1);
-  auto read = std::make_shared<std::atomic<long long>>(0);
+  // The count and the cut are under one lock, so that no thread reads its block while another
+  // is still cutting: a block read after the K-th starts only once the file is short. The wait
+  // ends when the thread that cuts (or grows) has its resize or write back.
+  auto read = std::make_shared<long long>(0);
+  auto lock = std::make_shared<std::mutex>();
   return [=] {
-    const long long count = read->fetch_add(1);
+    const std::lock_guard<std::mutex> held(*lock);
+    const long long count = (*read)++;
     if (count == blocks) {
       std::error_code ignored;
       std::filesystem::resize_file(path, static_cast<std::uintmax_t>(size), ignored);
