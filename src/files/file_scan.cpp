@@ -153,13 +153,16 @@ void FileScan::scanForFirstTerm(TextOffset start) {
     // element short) does not count for it, and none of it can start earlier. No occurrence
     // starts in the element before `at`.
     if (at + termLength <= lineStart + line.size()) {
-      long long p =
-          findTerm(searcher, line, wholeWords, false, static_cast<std::size_t>(at - lineStart));
+      // The occurrence found is the element's first; as a whole word it may be a later one.
+      const std::size_t offset = static_cast<std::size_t>(at - lineStart);
+      long long p = wholeWords ? findTerm(searcher, line, true, false, offset)
+                               : static_cast<long long>(offset);
       if (p >= 0) tryCandidate(index, p);
     }
     lines_.setScanFloor(index + 1);
-    from = lines_.haveElement(index + 1) ? lines_.offsetOf(lines_[index + 1].data())
-                                         : lines_.heldEnd();
+    // The search goes on at the next element, which is not divided before it is wanted.
+    from = index + 1 < lines_.size() ? lines_.offsetOf(lines_[index + 1].data())
+                                     : lines_.dividedEnd();
   }
 }
 

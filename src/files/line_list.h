@@ -82,6 +82,9 @@ class LineList {
   /// The text held from `from` to its end.
   std::string_view heldText(TextOffset from) const;
 
+  /// Where the element after the last one divided begins.
+  TextOffset dividedEnd() const { return offsetOf(cursor_.at); }
+
   /// The end of the text held.
   TextOffset heldEnd() const { return offsetOf(cursor_.end); }
 
