@@ -161,8 +161,8 @@ void FileScan::scanForFirstTerm(TextOffset start) {
     }
     lines_.setScanFloor(index + 1);
     // The search goes on at the next element, which is not divided before it is wanted.
-    from = index + 1 < lines_.size() ? lines_.offsetOf(lines_[index + 1].data())
-                                     : lines_.dividedEnd();
+    from =
+        index + 1 < lines_.size() ? lines_.offsetOf(lines_[index + 1].data()) : lines_.dividedEnd();
   }
 }
 
