@@ -27,7 +27,7 @@ struct share {
 };
 
 /* Line feeds in p[0, n): byte counters per lane, emptied before they can overflow. */
-static unsigned long long count_lf(const unsigned char *p, size_t n) {
+static unsigned long long count_lf(const unsigned char* p, size_t n) {
   unsigned long long total = 0;
   while (n >= LANES) {
     unsigned char lane[LANES] = {0};
@@ -43,10 +43,10 @@ static unsigned long long count_lf(const unsigned char *p, size_t n) {
 
 /* The mapped floor: the share mapped a chunk at a time (chunks start on block borders, which
    are page borders). */
-static void *scan_mapped(struct share *s) {
+static void* scan_mapped(struct share* s) {
   for (off_t at = s->start; at < s->end; at += MAP_CHUNK) {
     size_t size = s->end - at < MAP_CHUNK ? (size_t)(s->end - at) : MAP_CHUNK;
-    void *bytes = mmap(NULL, size, PROT_READ, MAP_PRIVATE, s->fd, at);
+    void* bytes = mmap(NULL, size, PROT_READ, MAP_PRIVATE, s->fd, at);
     if (bytes == MAP_FAILED) {
       s->failed = 1;
       break;
@@ -57,10 +57,10 @@ static void *scan_mapped(struct share *s) {
   return NULL;
 }
 
-static void *scan(void *arg) {
-  struct share *s = arg;
+static void* scan(void* arg) {
+  struct share* s = arg;
   if (s->mapped) return scan_mapped(s);
-  unsigned char *buf = aligned_alloc(4096, BLOCK);
+  unsigned char* buf = aligned_alloc(4096, BLOCK);
   if (!buf) {
     s->failed = 1;
     return NULL;
@@ -79,7 +79,7 @@ static void *scan(void *arg) {
   return NULL;
 }
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   int threads = argc == 3 || argc == 4 ? atoi(argv[2]) : 0;
   int mapped = argc == 4 && strcmp(argv[3], "map") == 0;
   if (threads <= 0 || threads > 1024 || (argc == 4 && !mapped)) {
@@ -92,10 +92,10 @@ int main(int argc, char **argv) {
     perror(argv[1]);
     return 2;
   }
-  struct share *shares = calloc(threads, sizeof *shares);
-  pthread_t *ids = calloc(threads, sizeof *ids);
+  struct share* shares = calloc(threads, sizeof *shares);
+  pthread_t* ids = calloc(threads, sizeof *ids);
   if (!shares || !ids) return 2;
-  off_t blocks = (st.st_size + BLOCK - 1) / BLOCK;  /* shares start on block borders */
+  off_t blocks = (st.st_size + BLOCK - 1) / BLOCK; /* shares start on block borders */
   for (int t = 0; t < threads; t++) {
     shares[t].fd = fd;
     shares[t].mapped = mapped;

@@ -6,7 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   if (argc < 3) {
     fputs("usage: peak_rss FILE CMD [ARG...]\n", stderr);
     return 2;
@@ -20,7 +20,7 @@ int main(int argc, char **argv) {
   int status;
   struct rusage ru;
   if (wait4(pid, &status, 0, &ru) < 0) return 125;
-  FILE *f = fopen(argv[1], "w");
+  FILE* f = fopen(argv[1], "w");
   if (!f) return 125;
   fprintf(f, "%ld\n", ru.ru_maxrss);
   fclose(f);

@@ -13,7 +13,7 @@ static double now_ns(void) {
   return t.tv_sec * 1e9 + t.tv_nsec;
 }
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   long n = argc == 2 ? atol(argv[1]) : 0;
   if (n <= 0) {
     fputs("usage: syscall_cost N\n", stderr);
